@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the demo need on Debian 12 (run as root).
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev    # native build, sanitizers, libFuzzer
+  googletest libbenchmark-dev                       # GoogleTest sources, Google Benchmark
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows cross build
+  wine wine64 xvfb xdotool x11-utils imagemagick    # Windows under Wine, X, screenshots
+  python3 zip file
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,83 @@
+# Wine + Xvfb environment shared by the tests, the demo and the benchmarks.
+# Source it, then call wine_ready (idempotent, safe to run from parallel tests).
+#
+#   VESK_WINE_DIR   where the prefix and the Xvfb state live (default: build/wine)
+#   VESK_DISPLAY    use this X display instead of starting a private Xvfb
+#   VESK_DPI        logical dpi of a newly made prefix (default 96)
+
+VESK_ROOT=${VESK_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+VESK_WINE_DIR=${VESK_WINE_DIR:-$VESK_ROOT/build/wine}
+export WINEPREFIX=${WINEPREFIX:-$VESK_WINE_DIR/prefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The stand-in AutoCAD registers its automation object under this class id.
+VESK_ACAD_CLSID="{5B0C6E1A-3F7D-4C2B-9A61-2E8D4F3B7C10}"
+
+# Start (or reuse) a private Xvfb and export DISPLAY.
+wine_display() {
+  if [ -n "${VESK_DISPLAY:-}" ]; then export DISPLAY=$VESK_DISPLAY; return 0; fi
+  local pidf=$VESK_WINE_DIR/xvfb.pid dispf=$VESK_WINE_DIR/xvfb.display
+  if [ -f "$pidf" ] && kill -0 "$(cat "$pidf")" 2>/dev/null; then
+    export DISPLAY=$(cat "$dispf"); return 0
+  fi
+  local n=90
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$VESK_WINE_DIR/xvfb.log" 2>&1 &
+  echo $! >"$pidf"; echo ":$n" >"$dispf"
+  local i
+  for i in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  [ -e /tmp/.X11-unix/X$n ] || { echo "wine-env: Xvfb :$n did not start" >&2; return 1; }
+  export DISPLAY=":$n"
+}
+
+# Make the prefix once: fresh boot, then the keys the tests rely on.
+wine_prefix() {
+  [ -f "$WINEPREFIX/.vesk-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  wineboot -i >"$VESK_WINE_DIR/wineboot.log" 2>&1
+  # RegisterActiveObject fails while the wineserver that made the prefix still runs.
+  wineserver -w
+  local dpi=${VESK_DPI:-96} reg=$VESK_WINE_DIR/setup.reg
+  printf -v dpihex '%08x' "$dpi"
+  cat >"$reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$dpihex
+
+[HKEY_CURRENT_CONFIG\\Software\\Fonts]
+"LogPixels"=dword:$dpihex
+
+[HKEY_CLASSES_ROOT\\AutoCAD.Application\\CLSID]
+@="$VESK_ACAD_CLSID"
+
+[HKEY_CLASSES_ROOT\\CLSID\\$VESK_ACAD_CLSID\\ProgID]
+@="AutoCAD.Application"
+REG
+  wine regedit /S "$reg" >>"$VESK_WINE_DIR/wineboot.log" 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.vesk-ready"
+}
+
+wine_ready() {
+  mkdir -p "$VESK_WINE_DIR"
+  exec 8>"$VESK_WINE_DIR/lock"
+  flock 8
+  wine_display && wine_prefix
+  local rc=$?
+  flock -u 8; exec 8>&-
+  return $rc
+}
+
+# End everything this environment started: the prefix's processes, then Xvfb.
+wine_stop() {
+  wineserver -k 2>/dev/null || true
+  local pidf=$VESK_WINE_DIR/xvfb.pid
+  if [ -f "$pidf" ]; then kill "$(cat "$pidf")" 2>/dev/null || true; rm -f "$pidf"; fi
+}

@@ -1,0 +1,95 @@
+// The Linux build's file calls, for the unit tests and fuzzers. They mirror the
+// Windows semantics that the programs rely on (a read-only target refuses a replace).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "error.h"
+#include "fileio.h"
+
+namespace {
+
+struct Fd {
+  int fd;
+  explicit Fd(int fd) : fd(fd) {}
+  ~Fd() { if (fd >= 0) close(fd); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+};
+
+void CreateIfMissing(const std::string& path) {
+  Fd f(open(path.c_str(), O_RDONLY | O_CREAT, 0644));
+  if (f.fd < 0) ThrowLastError();
+}
+
+void SetArchiveOnly(const std::string& path) {
+  if (chmod(path.c_str(), 0644) != 0) ThrowLastError();
+}
+
+std::string ReadAll(const std::string& path) {
+  Fd f(open(path.c_str(), O_RDONLY));
+  if (f.fd < 0) ThrowLastError();
+  struct stat st;
+  if (fstat(f.fd, &st) != 0) ThrowLastError();
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t got = read(f.fd, bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ThrowLastError();
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void WriteNew(const std::string& path, std::string_view bytes) {
+  chmod(path.c_str(), 0644);  // a read-only leftover is ours to overwrite
+  Fd f(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+  if (f.fd < 0) ThrowLastError();
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = write(f.fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) ThrowLastError();
+    done += static_cast<size_t>(put);
+  }
+  if (fsync(f.fd) != 0) ThrowLastError();
+}
+
+void MoveReplace(const std::string& from, const std::string& to) {
+  struct stat st;
+  if (stat(to.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR)) ThrowSystemError(EACCES);
+  if (rename(from.c_str(), to.c_str()) != 0) ThrowLastError();
+}
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+FileKind Probe(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return FileKind::Missing;
+  if (S_ISDIR(st.st_mode)) return FileKind::Directory;
+  return FileKind::Plain;
+}
+
+}  // namespace
+
+void ThrowSystemError(unsigned long number) {
+  throw SystemError(number, std::strerror(static_cast<int>(number)));
+}
+void ThrowLastError() { ThrowSystemError(static_cast<unsigned long>(errno)); }
+
+FileOps RealFileOps() {
+  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
+}
+
+std::string LowerCopy(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}

@@ -1,0 +1,111 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "error.h"
+#include "fileio.h"
+
+namespace {
+
+std::string MessageFor(DWORD number) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, number, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n ? std::string(text, n) : "Unknown error";
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+    message.pop_back();
+  return message;
+}
+
+struct Handle {
+  HANDLE h;
+  explicit Handle(HANDLE h) : h(h) {}
+  ~Handle() { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+void CreateIfMissing(const std::string& path) {
+  Handle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+}
+
+void SetArchiveOnly(const std::string& path) {
+  if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE)) ThrowLastError();
+}
+
+std::string ReadAll(const std::string& path) {
+  Handle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(f.h, &size)) ThrowLastError();
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30)), got = 0;
+    if (!ReadFile(f.h, bytes.data() + done, chunk, &got, nullptr)) ThrowLastError();
+    if (got == 0) break;  // the file shrank meanwhile
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void WriteNew(const std::string& path, std::string_view bytes) {
+  // A leftover of an interrupted run may be read-only or hidden; CREATE_ALWAYS
+  // would refuse it, so make it plain first (it is ours to overwrite).
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30)), put = 0;
+    if (!WriteFile(f.h, bytes.data() + done, chunk, &put, nullptr)) ThrowLastError();
+    done += put;
+  }
+  if (!FlushFileBuffers(f.h)) ThrowLastError();
+}
+
+void MoveReplace(const std::string& from, const std::string& to) {
+  // One rename: the target holds either its old or its new content, never neither.
+  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ThrowLastError();
+}
+
+void RemoveFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+FileKind Probe(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
+  if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return FileKind::HiddenOrSystem;
+  return FileKind::Plain;
+}
+
+}  // namespace
+
+void ThrowSystemError(unsigned long number) { throw SystemError(number, MessageFor(number)); }
+void ThrowLastError() { ThrowSystemError(GetLastError()); }
+
+FileOps RealFileOps() {
+  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
+}
+
+std::string LowerCopy(std::string_view text) {
+  std::string lower(text);
+  // CharLowerBuffA follows the ANSI code page and never changes the length.
+  size_t done = 0;
+  while (done < lower.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(lower.size() - done, 1u << 30));
+    CharLowerBuffA(lower.data() + done, chunk);
+    done += chunk;
+  }
+  return lower;
+}

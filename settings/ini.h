@@ -1,0 +1,28 @@
+// The settings file store (module modINI), shared by Quillbar and Pathmend.
+//
+// A settings file is "[section]" header lines and "key=value" lines in the ANSI
+// code page. Section and key names match without regard to letter case; values
+// are kept exactly as written. Every call opens the file, does its work and
+// closes it again. Failures of the file system reach the caller as SystemError.
+#pragma once
+#include <string>
+
+// appFolder, "\", "Vesk.ini".
+std::string IniFilePath(const std::string& appFolder);
+
+// The value of `key` in `section`, or "" when either is missing. A missing file
+// is created empty first; the file's attributes become the archive attribute alone.
+std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key);
+
+// Stores `value` under `section` and `key`: a new key goes first in its section,
+// a new section at the end of the file. The whole file is rewritten in a tidy
+// shape with CR LF line ends, and replaced in one step so it is never lost.
+void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value);
+
+// The value that ReadIniValue finds in the given file content (no file access).
+std::string IniValueFromText(const std::string& content, const std::string& section, const std::string& key);
+
+// The text that WriteIniValue stores for the given file content (no file access).
+std::string IniTextWithValue(const std::string& content, const std::string& section,
+                             const std::string& key, const std::string& value);

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include "../common/temp_dir.h"
+#include "error.h"
+#include "fileio.h"
+#include "ini.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+TEST(IniFilePath, JoinsFolderAndName) { EXPECT_EQ(IniFilePath("C:\\Apps\\Vesk"), "C:\\Apps\\Vesk\\Vesk.ini"); }
+
+TEST(ReadIniValue, MissingFileIsCreatedEmptyAndReadsEmpty) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "startX"), "");
+  ASSERT_TRUE(Exists(ini));
+  EXPECT_EQ(ReadBytes(ini), "");
+}
+
+struct ReadCase {
+  const char* name;
+  std::string content;
+  const char* section;
+  const char* key;
+  std::string expected;
+};
+
+class ReadCases : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadCases, FindsTheValue) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, GetParam().content);
+  EXPECT_EQ(ReadIniValue(ini, GetParam().section, GetParam().key), GetParam().expected);
+  EXPECT_EQ(ReadBytes(ini), GetParam().content) << "reading never changes the content";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ReadCases,
+    testing::Values(
+        ReadCase{"CapitalsMatch", "[PALETTE]\r\nSTARTX=12\r\n", "Palette", "startX", "12"},
+        ReadCase{"EmptyValue", "[Palette]\r\nstartX=\r\n", "Palette", "startX", ""},
+        ReadCase{"KeyMustBeFollowedByEquals", "[Palette]\r\nstartX=5\r\n", "Palette", "start", ""},
+        ReadCase{"BlankBeforeKey", "[Palette]\r\n startX=5\r\n", "Palette", "startX", ""},
+        ReadCase{"BlanksAroundEquals", "[Palette]\r\nstartX = 5\r\n", "Palette", "startX", ""},
+        ReadCase{"BlankAfterHeaderIsNoHeader", "[Palette] \r\nstartX=5\r\n", "Palette", "startX", ""},
+        ReadCase{"ValueKeptVerbatim", "[Palette]\r\nstartX= a=B \r\n", "Palette", "startX", " a=B "},
+        ReadCase{"LinesBeforeFirstHeaderBelongNowhere", "startX=1\r\n[Palette]\r\n", "Palette", "startX", ""},
+        ReadCase{"OtherSectionNotSearched", "[Other]\r\nstartX=1\r\n[Palette]\r\nstartY=2\r\n", "Palette", "startX", ""},
+        ReadCase{"FirstValueAcrossRepeatedSections", "[Palette]\r\na=1\r\n[x]\r\nstartX=9\r\n[palette]\r\nstartX=7\r\nstartX=8\r\n",
+                 "Palette", "startX", "7"},
+        ReadCase{"BracketValueEndsSection", "[Palette]\r\nstartY=[1\r\nstartX=5\r\n", "Palette", "startX", ""},
+        ReadCase{"LoneLfLineEnds", "[Palette]\nstartY=1\nstartX=5\n", "Palette", "startX", "5"},
+        ReadCase{"LoneCrLineEnds", "[Palette]\rstartY=1\rstartX=5\r", "Palette", "startX", "5"},
+        ReadCase{"LastLineWithoutLineEnd", "[Palette]\r\nstartX=-45", "Palette", "startX", "-45"},
+        ReadCase{"BytesAbove127", "[Vesk]\r\nSoftwarePath=C:\\\xC4\xE9\xF6\\\r\n", "Vesk", "SoftwarePath", "C:\\\xC4\xE9\xF6\\"}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+TEST(WriteIniValue, ClosingWritesToAFreshFolderGiveTheFourLineFile) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteIniValue(ini, "Palette", "formNumber", "4");
+  WriteIniValue(ini, "Palette", "startX", "9600");
+  WriteIniValue(ini, "Palette", "startY", "-7680");
+  EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartY=-7680\r\nstartX=9600\r\nformNumber=4\r\n");
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "startX"), "9600");
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "startY"), "-7680");
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "formNumber"), "4");
+  EXPECT_FALSE(Exists(TempPathFor(ini)));
+}
+
+struct WriteCase {
+  const char* name;
+  std::string before;
+  const char* section;
+  const char* key;
+  const char* value;
+  std::string after;
+};
+
+class WriteCases : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteCases, GivesTheExpectedFile) {
+  const WriteCase& c = GetParam();
+  EXPECT_EQ(IniTextWithValue(c.before, c.section, c.key, c.value), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, WriteCases,
+    testing::Values(
+        WriteCase{"EmptyFile", "", "Vesk", "SoftwarePath", "D:\\Tools\\Vesk\\", "[Vesk]\r\nSoftwarePath=D:\\Tools\\Vesk\\\r\n"},
+        WriteCase{"ReplaceKeepsHeaderCaseTakesCallersKeyCase", "[PALETTE]\r\nSTARTX=12\r\nstartY=3\r\n", "Palette", "startX", "5",
+                  "[PALETTE]\r\nstartX=5\r\nstartY=3\r\n"},
+        WriteCase{"NewKeyGoesFirstInSection", "[Palette]\r\nstartY=3\r\n[Other]\r\nx=1\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\nstartY=3\r\n[Other]\r\nx=1\r\n"},
+        WriteCase{"NewSectionAtEndAfterOneEmptyLine", "[Other]\r\nx=1\r\n", "Palette", "startX", "5",
+                  "[Other]\r\nx=1\r\n\r\n[Palette]\r\nstartX=5\r\n"},
+        WriteCase{"KeyOfLaterSectionIsNotTouched", "[Palette]\r\na=1\r\n[Other]\r\nstartX=1\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\na=1\r\n[Other]\r\nstartX=1\r\n"},
+        WriteCase{"OddLineLeftWhereItWas", "[Palette]\r\n startX=1\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\n startX=1\r\n"},
+        WriteCase{"BlankAfterHeaderAppendsSecondSection", "[Palette] \r\nstartX=1\r\n", "Palette", "startX", "5",
+                  "[Palette] \r\nstartX=1\r\n\r\n[Palette]\r\nstartX=5\r\n"},
+        WriteCase{"HeaderOnLastLineWithoutLineEnd", "[Palette]", "Palette", "startX", "5",
+                  "[Palette]\r\n\r\n[Palette]\r\nstartX=5\r\n"},
+        WriteCase{"OnlyFirstOfRepeatedSections", "[Palette]\r\na=1\r\n[Palette]\r\nstartX=1\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\na=1\r\n[Palette]\r\nstartX=1\r\n"},
+        WriteCase{"ValueWithBracketHidesLaterKeys", "[Palette]\r\nstartY=[1\r\nstartX=2\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\nstartY=[1\r\nstartX=2\r\n"},
+        WriteCase{"TidiesEmptyLinesEverywhere", "\r\n\r\n;c\r\n\r\n\r\n\r\n[Palette]\r\nstartX=1\r\n\r\n\r\n", "Palette", "startX", "2",
+                  ";c\r\n\r\n[Palette]\r\nstartX=2\r\n"},
+        WriteCase{"LowControlCharsTrimmedAtEnds", "\x01\t\r\n[Palette]\r\nstartX=1\t\x02", "Palette", "startY", "2",
+                  "[Palette]\r\nstartY=2\r\nstartX=1\r\n"},
+        WriteCase{"ValueBlanksAndEqualsKept", "", "Palette", "k", " a = b ", "[Palette]\r\nk= a = b \r\n"},
+        WriteCase{"LastLineKeyWithoutLineEndReplacedToTheEnd", "[Palette]\r\nstartY=1\r\nstartX=123456", "Palette", "startX", "5",
+                  "[Palette]\r\nstartY=1\r\nstartX=5\r\n"},
+        WriteCase{"LoneLfFileGetsCrLfAndNoSecondSection", "[Palette]\nstartX=1\nstartY=2\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\nstartY=2\r\n"},
+        WriteCase{"LoneLfHeaderLastLine", "x=1\n[Palette]\n", "Palette", "startY", "7", "x=1\r\n[Palette]\r\nstartY=7\r\n"},
+        WriteCase{"LoneCrFile", "[Palette]\rstartX=1\r\rstartY=2", "Palette", "startY", "5",
+                  "[Palette]\r\nstartX=1\r\n\r\nstartY=5\r\n"},
+        WriteCase{"HeaderOnFirstLineFound", "[palette]\r\n", "PALETTE", "formNumber", "2", "[palette]\r\nformNumber=2\r\n"}),
+    [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+
+TEST(WriteIniValue, FilesBeyondSixteenBitPositionsAreWritten) {
+  for (size_t size : {40u * 1024, 5u * 1024 * 1024}) {
+    TempDir dir;
+    const std::string ini = dir.file("big.ini");
+    std::string content = "[Palette]\r\nstartX=1\r\n[Filler]\r\n";
+    while (content.size() < size) content += "line=" + std::to_string(content.size()) + "\r\n";
+    content += "[Last]\r\nkey=old\r\n";
+    WriteBytes(ini, content);
+
+    WriteIniValue(ini, "Last", "key", "new");
+    WriteIniValue(ini, "Palette", "startX", "2");
+    WriteIniValue(ini, "End", "k", "v");
+
+    std::string expected = content;
+    expected.replace(expected.find("key=old"), 7, "key=new");
+    expected.replace(expected.find("startX=1"), 8, "startX=2");
+    expected += "\r\n[End]\r\nk=v\r\n";
+    EXPECT_EQ(ReadBytes(ini), expected) << size;
+    EXPECT_EQ(ReadIniValue(ini, "Last", "key"), "new");
+  }
+}
+
+TEST(WriteIniValue, ReadOnlyFileBecomesPlainAndIsWritten) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, "[Palette]\r\nstartX=1\r\n");
+  std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "startX"), "1");
+  WriteIniValue(ini, "Palette", "startX", "2");
+  EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=2\r\n");
+}
+
+TEST(WriteIniValue, MissingFolderReachesTheCaller) {
+  TempDir dir;
+  const std::string ini = dir.file("no-such-folder/Vesk.ini");
+  EXPECT_THROW(WriteIniValue(ini, "Palette", "startX", "1"), SystemError);
+  EXPECT_THROW(ReadIniValue(ini, "Palette", "startX"), SystemError);
+}
+
+// A failing write step leaves the old content and no temporary file behind.
+TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
+  const std::string old = "[Palette]\r\nstartX=1\r\n";
+  for (int step = 0; step < 2; ++step) {
+    TempDir dir;
+    const std::string ini = dir.file("Vesk.ini");
+    WriteBytes(ini, old);
+    ScopedFileOps restore;
+    if (step == 0) {  // the disk fills up half-way through the temporary file
+      Files().writeNew = [](const std::string& path, std::string_view bytes) {
+        RealFileOps().writeNew(path, bytes.substr(0, bytes.size() / 2));
+        ThrowSystemError(112);
+      };
+    } else {  // the replace is refused
+      Files().moveReplace = [](const std::string&, const std::string&) { ThrowSystemError(5); };
+    }
+    try {
+      WriteIniValue(ini, "Palette", "startX", "2");
+      ADD_FAILURE() << "the error must reach the caller";
+    } catch (const SystemError& e) {
+      EXPECT_EQ(e.number, step == 0 ? 112u : 5u);
+    }
+    EXPECT_EQ(ReadBytes(ini), old);
+    EXPECT_FALSE(Exists(TempPathFor(ini)));
+  }
+}
+
+#ifdef _WIN32
+TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, "[Palette]\r\nstartX=1\r\n");
+  SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReadIniValue(ini, "Palette", "startX"), "1");
+  EXPECT_EQ(GetFileAttributesA(ini.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+}
+
+TEST(Windows, CaseFollowsTheAnsiCodePage) {
+  // In the Western code page 1252, 0xC4 ("A" with diaeresis) lowers to 0xE4.
+  if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252";
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, "[\xC4rea]\r\nK\xC4Y=1\r\n");
+  EXPECT_EQ(ReadIniValue(ini, "\xE4rea", "k\xE4y"), "1");
+}
+
+TEST(Windows, ProfileApiReadsWhatTheStoreWrote) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  const struct { const char* section; const char* key; const char* value; } entries[] = {
+      {"Palette", "formNumber", "3"}, {"Palette", "startX", "-1500"}, {"Palette", "startY", "7200"},
+      {"Vesk", "SoftwarePath", "D:\\Tools\\Vesk\\"}, {"Other", "a", "x = y"}};
+  for (const auto& e : entries) WriteIniValue(ini, e.section, e.key, e.value);
+  for (const auto& e : entries) {
+    char buffer[256] = {};
+    GetPrivateProfileStringA(e.section, e.key, "<none>", buffer, sizeof buffer, ini.c_str());
+    EXPECT_STREQ(buffer, e.value) << e.section << "/" << e.key;
+  }
+}
+#endif
+
+}  // namespace
