@@ -1,0 +1,6 @@
+#include "state.h"
+
+PaletteState& State() {
+  static PaletteState state;
+  return state;
+}
