@@ -20,13 +20,20 @@ wine_display() {
   if [ -f "$pidf" ] && kill -0 "$(cat "$pidf")" 2>/dev/null; then
     export DISPLAY=$(cat "$dispf"); return 0
   fi
-  local n=90
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$VESK_WINE_DIR/xvfb.log" 2>&1 &
-  echo $! >"$pidf"; echo ":$n" >"$dispf"
-  local i
-  for i in $(seq 1 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  [ -e /tmp/.X11-unix/X$n ] || { echo "wine-env: Xvfb :$n did not start" >&2; return 1; }
+  local n=90 i
+  while :; do
+    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -dpi 96 -nolisten tcp >"$VESK_WINE_DIR/xvfb.log" 2>&1 &
+    echo $! >"$pidf"; echo ":$n" >"$dispf"
+    for i in $(seq 1 100); do
+      [ -e /tmp/.X11-unix/X$n ] && break
+      kill -0 "$(cat "$pidf")" 2>/dev/null || break  # lost the race for :$n to another Xvfb
+      sleep 0.1
+    done
+    [ -e /tmp/.X11-unix/X$n ] && kill -0 "$(cat "$pidf")" 2>/dev/null && break
+    n=$((n + 1))
+    [ $n -lt 200 ] || { echo "wine-env: no X display could be started" >&2; return 1; }
+  done
   export DISPLAY=":$n"
 }
 
