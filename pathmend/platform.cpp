@@ -1,0 +1,6 @@
+#include "platform.h"
+
+PlatformOps& Platform() {
+  static PlatformOps ops;
+  return ops;
+}

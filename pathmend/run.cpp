@@ -1,0 +1,126 @@
+#include "run.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+#include "error.h"
+#include "ini.h"
+#include "platform.h"
+#include "text.h"
+
+const char* const kProgramTitle = "Pathmend";
+
+namespace {
+
+constexpr char kLf = '\n';
+constexpr const char* kSoftwarePath = "SoftwarePath";
+
+int Box(const std::string& text, unsigned style) { return Platform().messageBox(text, kProgramTitle, style); }
+
+std::string WithSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace
+
+RunNames DeriveNames(const std::string& programFolder) {
+  RunNames n;
+  n.programFolder = programFolder;
+  n.folderPrefix = programFolder + "\\";
+  const size_t lastSeparator = programFolder.rfind('\\');
+  n.baseName = lastSeparator == std::string::npos ? programFolder : programFolder.substr(lastSeparator + 1);
+  n.dvbName = n.baseName + ".dvb";
+  n.lspName = n.baseName + ".lsp";
+  n.lspPath = n.folderPrefix + n.lspName;
+  n.settingsPath = n.folderPrefix + n.baseName + ".ini";
+  return n;
+}
+
+std::string AskText(const RunNames& n, const std::string& oldPath, const std::string& newPath) {
+  return n.dvbName + " has moved from:" + kLf + oldPath + kLf + "to:" + kLf + newPath + kLf + kLf +
+         "Attempt to fix " + n.dvbName + " filepaths in " + n.lspName + " ...";
+}
+
+std::string FixedText(const RunNames& n) {
+  return "Path to " + n.dvbName + " in " + n.lspName + " Fixed!" + kLf + kLf + "Please use APPLOAD to reload " +
+         n.lspName + " in AutoCAD and check it's path in Startup Suite.";
+}
+
+std::string NotStoredText(const RunNames& n) {
+  return "An error occured while accessing " + n.settingsPath + kLf + kSoftwarePath + " value was not changed.";
+}
+
+std::string NotFixedText(const RunNames& n) {
+  return "An error occured while accessing " + n.lspName + kLf + n.dvbName + " paths are not fixed in " + n.lspName;
+}
+
+std::string UnspellableFolderText() {
+  return std::string("The path of this folder has characters that the system's code page cannot represent, "
+                     "so it cannot be written into the .lsp file.") +
+         kLf + kLf + "Nothing was changed. Move or rename the folder so that its path has none of these characters, "
+         "then run Pathmend again.";
+}
+
+std::string ErrorReportText(unsigned long number, const std::string& description) {
+  return "Error " + std::to_string(number) + ": " + description;
+}
+
+void Main() {
+  const ProgramFolder folder = Platform().programFolder();
+  // A path with "?" in place of the characters the code page lacks would corrupt the .lsp file.
+  if (!folder.spellable) {
+    Box(UnspellableFolderText(), kBoxOk | kIconStop);
+    return;
+  }
+  const RunNames n = DeriveNames(folder.path);
+  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath);
+  std::string oldPath = storedFolder + n.dvbName;
+  std::string newPath = n.folderPrefix + n.dvbName;
+  if (newPath == oldPath) return;
+
+  if (Box(AskText(n, oldPath, newPath), kBoxOkCancel | kIconQuestion | kDefaultButton2) != kAnswerOk) return;
+
+  // The .lsp file names the .dvb file with "/" separators.
+  oldPath = WithSlashes(oldPath);
+  newPath = WithSlashes(newPath);
+  // Without a recorded folder the old folder is unknown: the bare .dvb name then
+  // stands for whatever path ends in it, and that whole path is replaced.
+  const bool fixed = storedFolder.empty() ? ReplaceFileNameInFile(n.lspPath, n.dvbName, newPath)
+                                          : ReplaceTextInFile(n.lspPath, oldPath, newPath);
+  if (!fixed) {
+    Box(NotFixedText(n), kBoxOk | kIconStop);
+    return;
+  }
+  Box(FixedText(n), kBoxOk | kIconInformation);
+  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix);
+  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath) != n.folderPrefix) Box(NotStoredText(n), kBoxOk | kIconStop);
+}
+
+int RunPathmend() {
+  unsigned long number = 0;
+  std::string description;
+  try {
+    Main();
+    return 0;
+  } catch (const SystemError& e) {
+    number = e.number;
+    description = e.what();
+  } catch (const std::bad_alloc&) {
+    number = 8;  // ERROR_NOT_ENOUGH_MEMORY
+    description = "Not enough memory resources are available to process this command.";
+  } catch (const std::exception& e) {
+    number = 1359;  // ERROR_INTERNAL_ERROR
+    description = e.what();
+  } catch (...) {
+    number = 1359;
+    description = "An internal error occurred.";
+  }
+  try {
+    Box(ErrorReportText(number, description), kBoxOk | kIconStop);
+  } catch (...) {
+    // Nothing is left to tell the user with; the program ends all the same.
+  }
+  return 1;
+}

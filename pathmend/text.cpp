@@ -1,0 +1,108 @@
+#include "text.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "fileio.h"
+#include "platform.h"
+
+std::string ReplaceText(std::string_view text, std::string_view search, std::string_view replacement) {
+  if (search.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  size_t copied = 0;
+  for (size_t found = text.find(search); found != std::string_view::npos; found = text.find(search, copied)) {
+    out.append(text, copied, found - copied);
+    out.append(replacement);
+    copied = found + search.size();
+  }
+  out.append(text, copied);
+  return out;
+}
+
+namespace {
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+// What may stand right before and right after a whole file name.
+bool OpensName(char c) { return c == '/' || c == '\\' || c == '"' || c == '(' || IsBlankOrControl(c); }
+bool ClosesName(char c) { return c == '"' || c == ')' || IsBlankOrControl(c); }
+
+// Follows the strings of an AutoLISP text far enough to know where the path that
+// ends at a given position begins. A stray quote only confuses its own line.
+struct PathStarts {
+  std::string_view text;
+  size_t pos = 0;
+  bool inString = false;
+  size_t stringStart = 0;  // just after the opening quote of the string we are in
+  size_t tokenStart = 0;   // just after the last blank, bracket or quote outside strings
+
+  void AdvanceTo(size_t to) {
+    for (; pos < to; ++pos) {
+      const char c = text[pos];
+      if (IsLineEnd(c)) {
+        inString = false;
+        tokenStart = pos + 1;
+      } else if (inString) {
+        if (c == '\\' && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) {
+          ++pos;  // an escaped character, "\"" or "\\", never ends the string
+        } else if (c == '"') {
+          inString = false;
+          tokenStart = pos + 1;
+        }
+      } else if (c == '"') {
+        inString = true;
+        stringStart = pos + 1;
+      } else if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') {
+        tokenStart = pos + 1;
+      }
+    }
+  }
+};
+
+}  // namespace
+
+std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath) {
+  if (fileName.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  PathStarts lexer{text};
+  size_t copied = 0;
+  for (size_t found = text.find(fileName); found != std::string_view::npos; found = text.find(fileName, found + 1)) {
+    const size_t end = found + fileName.size();
+    const bool whole = (found == 0 || OpensName(text[found - 1])) && (end == text.size() || ClosesName(text[end]));
+    if (!whole || found < copied) continue;
+    lexer.AdvanceTo(found);
+    size_t start = found;
+    if (found > 0 && (text[found - 1] == '/' || text[found - 1] == '\\'))
+      start = std::max(copied, lexer.inString ? lexer.stringStart : lexer.tokenStart);
+    out.append(text, copied, start - copied);
+    out.append(newPath);
+    copied = end;
+  }
+  out.append(text, copied);
+  return out;
+}
+
+namespace {
+
+bool RewriteFile(const std::string& path, const std::function<std::string(std::string_view)>& change) {
+  if (Files().probe(path) != FileKind::Plain) {
+    Platform().messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
+    return false;
+  }
+  const std::string content = Files().readAll(path);
+  // Never written in place: the new content replaces the file in one step or not at all.
+  ReplaceFileContent(path, change(content));
+  return true;
+}
+
+}  // namespace
+
+bool ReplaceTextInFile(const std::string& path, const std::string& search, const std::string& replacement) {
+  return RewriteFile(path, [&](std::string_view text) { return ReplaceText(text, search, replacement); });
+}
+
+bool ReplaceFileNameInFile(const std::string& path, const std::string& fileName, const std::string& newPath) {
+  return RewriteFile(path, [&](std::string_view text) { return ReplaceFileName(text, fileName, newPath); });
+}

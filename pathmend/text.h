@@ -1,0 +1,27 @@
+// In-file text replacement (module modText). Files are bytes in the ANSI code
+// page; every comparison is exact, letter case included.
+#pragma once
+#include <string>
+#include <string_view>
+
+// Every occurrence of `search` replaced by `replacement`, scanning left to right
+// once: the scan goes on after each occurrence, so replaced text is never searched
+// again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
+std::string ReplaceText(std::string_view text, std::string_view search, std::string_view replacement);
+
+// Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
+// not inside MyVesk.dvb or Vesk.dvb2. Where the name ends a longer path (it follows
+// "/" or "\"), that whole path is replaced: back to the opening double quote of its
+// string, or, outside a string, back to the start of the line or the last blank.
+// A bare name is replaced by `newPath` alone.
+std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath);
+
+// Replaces every occurrence of `search` in the file by `replacement`, through the
+// temporary file <path>_TEMP that then takes the file's place in one step. False,
+// after the "File not Found: " box, when there is no plain file of that name (a
+// hidden or system file counts as missing); true otherwise, also when nothing was
+// found. File-system failures reach the caller as SystemError, the file unchanged.
+bool ReplaceTextInFile(const std::string& path, const std::string& search, const std::string& replacement);
+
+// The same, with ReplaceFileName's rule.
+bool ReplaceFileNameInFile(const std::string& path, const std::string& fileName, const std::string& newPath);

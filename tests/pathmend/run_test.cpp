@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "../common/temp_dir.h"
+#include "error.h"
+#include "fileio.h"
+#include "run.h"
+#include "scripted.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DeriveNames, FromTheFolder) {
+  const RunNames n = DeriveNames("D:\\Tools\\Vesk");
+  EXPECT_EQ(n.folderPrefix, "D:\\Tools\\Vesk\\");
+  EXPECT_EQ(n.baseName, "Vesk");
+  EXPECT_EQ(n.dvbName, "Vesk.dvb");
+  EXPECT_EQ(n.lspName, "Vesk.lsp");
+  EXPECT_EQ(n.lspPath, "D:\\Tools\\Vesk\\Vesk.lsp");
+  EXPECT_EQ(n.settingsPath, "D:\\Tools\\Vesk\\Vesk.ini");
+}
+
+TEST(Texts, AreExact) {
+  const RunNames n = DeriveNames("D:\\Tools\\Vesk");
+  EXPECT_EQ(AskText(n, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\Tools\\Vesk\\Vesk.dvb"),
+            "Vesk.dvb has moved from:\nC:\\Apps\\Vesk\\Vesk.dvb\nto:\nD:\\Tools\\Vesk\\Vesk.dvb\n\n"
+            "Attempt to fix Vesk.dvb filepaths in Vesk.lsp ...");
+  EXPECT_EQ(FixedText(n),
+            "Path to Vesk.dvb in Vesk.lsp Fixed!\n\n"
+            "Please use APPLOAD to reload Vesk.lsp in AutoCAD and check it's path in Startup Suite.");
+  EXPECT_EQ(NotStoredText(n), "An error occured while accessing D:\\Tools\\Vesk\\Vesk.ini\nSoftwarePath value was not changed.");
+  EXPECT_EQ(NotFixedText(n), "An error occured while accessing Vesk.lsp\nVesk.dvb paths are not fixed in Vesk.lsp");
+  EXPECT_EQ(ErrorReportText(5, "Access is denied."), "Error 5: Access is denied.");
+}
+
+std::string DescriptionOf(unsigned long number) {
+  try {
+    ThrowSystemError(number);
+  } catch (const SystemError& e) {
+    return e.what();
+  }
+}
+
+constexpr unsigned kAsk = 0x121, kInfo = 0x40, kStop = 0x10;
+
+// A program folder <temp>/<parent>/Vesk with real Vesk.lsp and Vesk.ini files.
+struct Run : testing::Test {
+  TempDir dir;
+  WindowsPaths paths;
+  std::string parent = "Tools";
+  fs::path folderOnDisk;
+  std::string folder, prefix, lsp, ini, newDvb;
+  std::unique_ptr<ScriptedDesktop> desktop;
+
+  void MakeFolder(const std::string& parentName = "Tools", bool spellable = true) {
+    parent = parentName;
+    folderOnDisk = dir.path / parent / "Vesk";
+    fs::create_directories(folderOnDisk);
+    folder = WindowsPaths::Spelled(folderOnDisk.string());
+    prefix = folder + "\\";
+    lsp = (folderOnDisk / "Vesk.lsp").string();
+    ini = (folderOnDisk / "Vesk.ini").string();
+    newDvb = prefix + "Vesk.dvb";
+    NewDesktop(spellable);
+  }
+  void NewDesktop(bool spellable) {
+    desktop.reset();  // it restores the platform calls it replaced
+    desktop = std::make_unique<ScriptedDesktop>(folder, spellable);
+  }
+  void SetUp() override { MakeFolder(); }
+  static std::string Slashed(std::string p) {
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+  }
+  static std::string Lsp(const std::string& dvbPath) {
+    return ";; Vesk start-up\r\n(vl-vbaload \"" + dvbPath + "\")\r\n(princ \"\xC4\xE9 ok\")\r\n";
+  }
+  static std::string Ini(const std::string& stored) {
+    return "[Palette]\r\nformNumber=2\r\n\r\n[Vesk]\r\nSoftwarePath=" + stored + "\r\n";
+  }
+  std::string Ask(const std::string& oldPath) const {
+    return "Vesk.dvb has moved from:\n" + oldPath + "\nto:\n" + newDvb + "\n\nAttempt to fix Vesk.dvb filepaths in Vesk.lsp ...";
+  }
+  std::vector<Box>& Boxes() { return desktop->boxes; }
+  static Box Fixed() {
+    return {"Path to Vesk.dvb in Vesk.lsp Fixed!\n\nPlease use APPLOAD to reload Vesk.lsp in AutoCAD and check it's path in Startup Suite.",
+            "Pathmend", kInfo};
+  }
+};
+
+TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini(prefix));
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  fs::last_write_time(lsp, old);
+  fs::last_write_time(ini, old);
+  EXPECT_EQ(RunPathmend(), 0);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  EXPECT_EQ(ReadBytes(ini), Ini(prefix));
+  EXPECT_EQ(fs::last_write_time(lsp), old);
+  EXPECT_EQ(fs::last_write_time(ini), old);
+  EXPECT_FALSE(Exists(lsp + "_TEMP"));
+}
+
+TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:/Apps/Vesk/Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  Main();
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
+  // Only the exact "/" form is replaced.
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Slashed(newDvb) + "\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  EXPECT_EQ(ReadBytes(ini), Ini(prefix));
+  // A second run from the same folder finds nothing to do.
+  Boxes().clear();
+  Main();
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Run, CancelChangesNothingAndTheNextRunAsksAgain) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  for (int run = 0; run < 2; ++run) {
+    desktop->answers = {kAnswerCancel};
+    Main();
+    EXPECT_EQ(Boxes().size(), run + 1u);
+    EXPECT_EQ(Boxes().back().style, kAsk);
+  }
+  EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\"));
+}
+
+TEST_F(Run, FirstRunCreatesTheSettingsAndReplacesWholePathsOfTheName) {
+  WriteBytes(lsp, "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n(load \"Vesk.dvb\")\r\n\"C:/x/MyVesk.dvb\" Vesk.dvb2\r\n");
+  Main();
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
+  const std::string slashed = Slashed(newDvb);
+  EXPECT_EQ(ReadBytes(lsp), "(vl-vbaload \"" + slashed + "\")\r\n(load \"" + slashed + "\")\r\n\"C:/x/MyVesk.dvb\" Vesk.dvb2\r\n");
+  EXPECT_EQ(ReadBytes(ini), "[Vesk]\r\nSoftwarePath=" + prefix + "\r\n");
+}
+
+TEST_F(Run, FirstRunCancelLeavesAnEmptySettingsFile) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  desktop->answers = {kAnswerCancel};
+  Main();
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(ReadBytes(ini), "");
+  EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+}
+
+TEST_F(Run, LetterCaseCountsAsAMove) {
+  std::string stored = prefix;
+  stored.replace(stored.rfind("Tools"), 5, "TOOLS");
+  WriteBytes(lsp, Lsp(Slashed(stored) + "Vesk.dvb"));
+  WriteBytes(ini, Ini(stored));
+  Main();
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask(stored + "Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)));
+  EXPECT_EQ(ReadBytes(ini), Ini(prefix));
+}
+
+TEST_F(Run, MissingLspShowsNotFoundThenNotFixedAndKeepsTheSettings) {
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  Main();
+  const std::string lspPath = prefix + "Vesk.lsp";
+  EXPECT_EQ(Boxes(), (std::vector<Box>{
+                         {Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
+                         {"File not Found: " + lspPath, "ReplaceTextInFile", kStop},
+                         {"An error occured while accessing Vesk.lsp\nVesk.dvb paths are not fixed in Vesk.lsp", "Pathmend", kStop}}));
+  EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\"));
+  EXPECT_FALSE(Exists(lsp));
+}
+
+TEST_F(Run, BracketInTheFolderCannotBeReadBackSoNotStoredFollows) {
+  MakeFolder("Apps[1]");
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  Main();
+  ASSERT_EQ(Boxes().size(), 3u);
+  EXPECT_EQ(Boxes()[1], Fixed());
+  EXPECT_EQ(Boxes()[2], (Box{"An error occured while accessing " + prefix + "Vesk.ini\nSoftwarePath value was not changed.", "Pathmend", kStop}));
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)));
+  // The value went in but cannot be read back: the next run sees a move again.
+  Boxes().clear();
+  desktop->answers = {kAnswerCancel};
+  Main();
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(Run, FolderTheCodePageCannotSpellChangesNothing) {
+  NewDesktop(false);
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  EXPECT_EQ(RunPathmend(), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], (Box{UnspellableFolderText(), "Pathmend", kStop}));
+  EXPECT_NE(Boxes()[0].text.find("cannot be written into the .lsp file"), std::string::npos);
+  EXPECT_FALSE(Exists(ini)) << "not even the settings file is created";
+  EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+}
+
+TEST_F(Run, ReadOnlyLspEndsWithTheErrorReport) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  fs::permissions(lsp, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+  EXPECT_EQ(RunPathmend(), 1);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1].title, "Pathmend");
+  EXPECT_EQ(Boxes()[1].style, kStop);
+  EXPECT_EQ(Boxes()[1].text.rfind("Error ", 0), 0u) << Boxes()[1].text;
+  EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\")) << "the settings keep the old folder";
+  EXPECT_FALSE(Exists(lsp + "_TEMP"));
+}
+
+// An untrapped failure at each file step of the run: the report names its number
+// and description, the .lsp file holds its old or its new content, and the steps
+// done before stay done.
+TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
+  const FileOps before = Files();
+  for (int failing = 0;; ++failing) {
+    SCOPED_TRACE(failing);
+    WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+    WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+    Boxes().clear();
+    int calls = 0;
+    auto countdown = [&] {
+      if (calls++ == failing) ThrowSystemError(32);
+    };
+    Files() = before;
+    Files().createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
+    Files().setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
+    Files().readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
+    Files().writeNew = [&](const std::string& p, std::string_view b) { countdown(); before.writeNew(p, b); };
+    Files().moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
+    Files().probe = [&](const std::string& p) { countdown(); return before.probe(p); };
+    const int code = RunPathmend();
+    Files() = before;
+    const std::string lspNow = ReadBytes(lsp);
+    EXPECT_TRUE(lspNow == Lsp("C:/Apps/Vesk/Vesk.dvb") || lspNow == Lsp(Slashed(newDvb)));
+    EXPECT_FALSE(Exists(lsp + "_TEMP"));
+    EXPECT_FALSE(Exists(ini + "_TEMP"));
+    if (calls <= failing) {  // every step has failed once: the last run went through
+      EXPECT_EQ(code, 0);
+      EXPECT_GE(failing, 10);
+      break;
+    }
+    EXPECT_EQ(code, 1);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(32, DescriptionOf(32)), "Pathmend", kStop}));
+    if (lspNow != Lsp("C:/Apps/Vesk/Vesk.dvb")) EXPECT_EQ(Boxes()[1], Fixed()) << "the repair stays done";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "../common/temp_dir.h"
+#include "error.h"
+#include "fileio.h"
+#include "scripted.h"
+#include "text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+struct ReplaceCase {
+  const char* name;
+  std::string text, search, replacement, expected;
+};
+
+class ReplaceCases : public testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(ReplaceCases, ReplacesEachOccurrenceOnce) {
+  const ReplaceCase& c = GetParam();
+  EXPECT_EQ(ReplaceText(c.text, c.search, c.replacement), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, ReplaceCases,
+    testing::Values(
+        ReplaceCase{"Path", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n", "C:/Apps/Vesk/Vesk.dvb",
+                    "D:/Tools/Vesk/Vesk.dvb", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n"},
+        ReplaceCase{"EveryOccurrence", "xAyAAz", "A", "--", "x--y----z"},
+        ReplaceCase{"CaseSensitive", "c:/apps/vesk/Vesk.dvb C:/Apps/Vesk/Vesk.dvb", "C:/Apps/Vesk/Vesk.dvb", "N",
+                    "c:/apps/vesk/Vesk.dvb N"},
+        ReplaceCase{"Overlapping", "aaa", "aa", "b", "ba"},
+        ReplaceCase{"ReplacementHoldsSearch", "a.a", "a", "aa", "aa.aa"},
+        ReplaceCase{"Absent", "nothing here", "Vesk", "X", "nothing here"},
+        ReplaceCase{"EmptyText", "", "Vesk", "X", ""},
+        ReplaceCase{"EmptySearch", "abc", "", "X", "abc"},
+        ReplaceCase{"WholeText", "abc", "abc", "", ""},
+        ReplaceCase{"BytesAbove127AndCrLfKept", "\xC4\xE9\r\nC:/\xD6/V.dvb\r\n\xFF\r", "C:/\xD6/V.dvb", "D:/\xFC/V.dvb",
+                    "\xC4\xE9\r\nD:/\xFC/V.dvb\r\n\xFF\r"},
+        ReplaceCase{"NulBytes", std::string("a\0b\0a", 5), std::string("\0", 1), "-", "a-b-a"}),
+    [](const auto& info) { return info.param.name; });
+
+struct FileNameCase {
+  const char* name;
+  std::string text, expected;
+};
+
+class FileNameCases : public testing::TestWithParam<FileNameCase> {};
+
+TEST_P(FileNameCases, ReplacesWholeNamesWithTheirPaths) {
+  EXPECT_EQ(ReplaceFileName(GetParam().text, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, FileNameCases,
+    testing::Values(
+        FileNameCase{"QuotedPath", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"QuotedPathWithBlanks", "(command \"_-vbaload\" \"C:/Program Files/Vesk/Vesk.dvb\")",
+                     "(command \"_-vbaload\" \"D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"BackslashPath", "\"C:\\\\Apps\\\\Vesk.dvb\"", "\"D:/Tools/Vesk/Vesk.dvb\""},
+        FileNameCase{"EscapedQuoteStaysInString", "(princ \"say \\\"hi\\\"\") \"C:/a b/Vesk.dvb\"",
+                     "(princ \"say \\\"hi\\\"\") \"D:/Tools/Vesk/Vesk.dvb\""},
+        FileNameCase{"BareQuotedName", "(load \"Vesk.dvb\")", "(load \"D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"BareNameAtEdges", "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"},
+        FileNameCase{"UnquotedPathToLineStart", "x\r\nC:/Apps/Vesk.dvb\r\n", "x\r\nD:/Tools/Vesk/Vesk.dvb\r\n"},
+        FileNameCase{"UnquotedPathToBlank", "; was C:/Apps/Vesk.dvb before", "; was D:/Tools/Vesk/Vesk.dvb before"},
+        FileNameCase{"NotInsideLongerName", "\"C:/A/MyVesk.dvb\" \"C:/A/Vesk.dvb2\" Vesk.dvb.bak",
+                     "\"C:/A/MyVesk.dvb\" \"C:/A/Vesk.dvb2\" Vesk.dvb.bak"},
+        FileNameCase{"NotAFolderName", "\"C:/Vesk.dvb/x.dvb\"", "\"C:/Vesk.dvb/x.dvb\""},
+        FileNameCase{"TwoOnOneLine", "(a \"C:/x/Vesk.dvb\" \"E:/y/Vesk.dvb\")",
+                     "(a \"D:/Tools/Vesk/Vesk.dvb\" \"D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"StrayQuoteOnlyConfusesItsLine", "; it\"s\r\n(load \"C:/x/Vesk.dvb\")",
+                     "; it\"s\r\n(load \"D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"CaseSensitive", "\"C:/x/vesk.dvb\"", "\"C:/x/vesk.dvb\""},
+        FileNameCase{"BytesAbove127AndCrLfKept", "\xE9\r\n\"C:/\xC4/Vesk.dvb\"\r\n\xFF",
+                     "\xE9\r\n\"D:/Tools/Vesk/Vesk.dvb\"\r\n\xFF"}),
+    [](const auto& info) { return info.param.name; });
+
+// ReplaceTextInFile on real files.
+struct InFile : testing::Test {
+  TempDir dir;
+  std::string lsp = dir.file("Vesk.lsp");
+  std::string temp = lsp + "_TEMP";
+  ScriptedDesktop desktop{"unused"};
+  const std::string oldText = "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n";
+  const std::string newText = "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n";
+  bool Replace() { return ReplaceTextInFile(lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
+};
+
+TEST_F(InFile, RewritesThroughTheTemporaryFile) {
+  WriteBytes(lsp, oldText);
+  EXPECT_TRUE(Replace());
+  EXPECT_EQ(ReadBytes(lsp), newText);
+  EXPECT_FALSE(Exists(temp));
+  EXPECT_TRUE(desktop.boxes.empty());
+}
+
+TEST_F(InFile, FileWithoutTheTextOrEmptyIsStillRewritten) {
+  for (const std::string content : {"no path here\r\n", ""}) {
+    WriteBytes(lsp, content);
+    std::filesystem::last_write_time(lsp, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+    const auto before = std::filesystem::last_write_time(lsp);
+    EXPECT_TRUE(Replace());
+    EXPECT_EQ(ReadBytes(lsp), content);
+    EXPECT_NE(std::filesystem::last_write_time(lsp), before) << "written anew";
+  }
+}
+
+TEST_F(InFile, MissingFileShowsTheBoxAndTouchesNothing) {
+  EXPECT_FALSE(Replace());
+  EXPECT_EQ(desktop.boxes, (std::vector<Box>{{"File not Found: " + lsp, "ReplaceTextInFile", 0x10}}));
+  EXPECT_FALSE(Exists(lsp));
+  EXPECT_FALSE(Exists(temp));
+}
+
+TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
+  WriteBytes(lsp, oldText);
+  ScopedFileOps restore;
+  for (FileKind kind : {FileKind::HiddenOrSystem, FileKind::Directory}) {
+    Files().probe = [kind](const std::string&) { return kind; };
+    EXPECT_FALSE(Replace());
+  }
+  EXPECT_EQ(desktop.boxes.size(), 2u);
+  EXPECT_EQ(ReadBytes(lsp), oldText);
+}
+
+TEST_F(InFile, LongerLeftoverTemporaryFileLeavesNoTrailingBytes) {
+  WriteBytes(lsp, oldText);
+  WriteBytes(temp, std::string(4096, 'x'));
+  EXPECT_TRUE(Replace());
+  EXPECT_EQ(ReadBytes(lsp), newText);
+  EXPECT_FALSE(Exists(temp));
+}
+
+TEST_F(InFile, ReadOnlyFileFailsAndKeepsItsContent) {
+  WriteBytes(lsp, oldText);
+  std::filesystem::permissions(lsp, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                        std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_THROW(Replace(), SystemError);
+  EXPECT_EQ(ReadBytes(lsp), oldText);
+  EXPECT_FALSE(Exists(temp));
+}
+
+// Each file step in turn fails; the file then holds its old content and no
+// temporary file is left. After the last step it holds the new content.
+TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
+  enum Step { Probe, Read, WriteHalf, Flush, Move, AfterMove, Steps };
+  for (int step = Probe; step < Steps; ++step) {
+    SCOPED_TRACE(step);
+    WriteBytes(lsp, oldText);
+    ScopedFileOps restore;
+    const FileOps real = RealFileOps();
+    auto fail = [] { ThrowSystemError(5); };
+    if (step == Probe) Files().probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
+    if (step == Read) Files().readAll = [&](const std::string&) -> std::string { fail(); return ""; };
+    if (step == WriteHalf || step == Flush)
+      Files().writeNew = [&, step](const std::string& path, std::string_view bytes) {
+        real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes);
+        fail();
+      };
+    if (step == Move || step == AfterMove)
+      Files().moveReplace = [&, step](const std::string& from, const std::string& to) {
+        if (step == AfterMove) real.moveReplace(from, to);
+        fail();
+      };
+    try {
+      Replace();
+      ADD_FAILURE() << "the failure must reach the caller";
+    } catch (const SystemError& e) {
+      EXPECT_EQ(e.number, 5u);
+    }
+    EXPECT_EQ(ReadBytes(lsp), step == AfterMove ? newText : oldText);
+    EXPECT_FALSE(Exists(temp));
+  }
+}
+
+TEST_F(InFile, FileNameVariantUsesTheSameFileSteps) {
+  WriteBytes(lsp, "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n");
+  EXPECT_TRUE(ReplaceFileNameInFile(lsp, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"));
+  EXPECT_EQ(ReadBytes(lsp), newText);
+  EXPECT_FALSE(ReplaceFileNameInFile(dir.file("none.lsp"), "Vesk.dvb", "x"));
+  EXPECT_EQ(desktop.boxes.size(), 1u);
+}
+
+#ifdef _WIN32
+TEST(WindowsFiles, HiddenFileCountsAsMissing) {
+  TempDir dir;
+  ScriptedDesktop desktop{"unused"};
+  const std::string lsp = dir.file("Vesk.lsp");
+  WriteBytes(lsp, "C:/a/Vesk.dvb");
+  ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_FALSE(ReplaceTextInFile(lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"));
+  EXPECT_EQ(desktop.boxes.size(), 1u);
+  SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");
+}
+#endif
+
+}  // namespace

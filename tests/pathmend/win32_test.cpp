@@ -1,0 +1,34 @@
+// The Windows side of the seam, under Wine in the test command.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform.h"
+
+namespace {
+
+TEST(AnsiSpelling, WesternNamesAreSpelledExactly) {
+  if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252";
+  const ProgramFolder f = AnsiSpelling(L"C:\\Tools\\M\u00FChle [1]\\Vesk");
+  EXPECT_TRUE(f.spellable);
+  EXPECT_EQ(f.path, "C:\\Tools\\M\xFChle [1]\\Vesk");
+}
+
+TEST(AnsiSpelling, CharactersOutsideTheCodePageAreNotSpellable) {
+  if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252";
+  // Greek Omega and a CJK character have no place in 1252; U+0100 (A with macron)
+  // would be best-fitted to "A", which must not count either.
+  for (const wchar_t* name : {L"C:\\\u03A9\\Vesk", L"C:\\\u4E2D\\Vesk", L"C:\\\u0100\\Vesk"})
+    EXPECT_FALSE(AnsiSpelling(name).spellable);
+}
+
+TEST(RealPlatform, ProgramFolderIsTheFolderOfThisProgram) {
+  const ProgramFolder f = RealPlatformOps().programFolder();
+  ASSERT_TRUE(f.spellable);
+  char module[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
+  const std::string expected(module);
+  EXPECT_EQ(f.path, expected.substr(0, expected.rfind('\\')));
+  EXPECT_NE(f.path.back(), '\\');
+}
+
+}  // namespace
