@@ -74,6 +74,10 @@ void WriteNew(const std::string& path, std::string_view bytes) {
 }
 
 void MoveReplace(const std::string& from, const std::string& to) {
+  // Windows refuses to replace a read-only file; Wine running as root does not,
+  // so the refusal is made explicit to behave alike everywhere.
+  const DWORD target = GetFileAttributesA(to.c_str());
+  if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY)) ThrowSystemError(ERROR_ACCESS_DENIED);
   // One rename: the target holds either its old or its new content, never neither.
   if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     ThrowLastError();

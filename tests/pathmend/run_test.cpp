@@ -94,15 +94,15 @@ struct Run : testing::Test {
 TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
   WriteBytes(ini, Ini(prefix));
-  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
-  fs::last_write_time(lsp, old);
-  fs::last_write_time(ini, old);
+  fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
+  fs::last_write_time(ini, fs::file_time_type::clock::now() - std::chrono::hours(48));
+  const auto lspTime = fs::last_write_time(lsp), iniTime = fs::last_write_time(ini);
   EXPECT_EQ(RunPathmend(), 0);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
-  EXPECT_EQ(fs::last_write_time(lsp), old);
-  EXPECT_EQ(fs::last_write_time(ini), old);
+  EXPECT_EQ(fs::last_write_time(lsp), lspTime);
+  EXPECT_EQ(fs::last_write_time(ini), iniTime);
   EXPECT_FALSE(Exists(lsp + "_TEMP"));
 }
 
@@ -204,7 +204,7 @@ TEST_F(Run, FolderTheCodePageCannotSpellChangesNothing) {
 TEST_F(Run, ReadOnlyLspEndsWithTheErrorReport) {
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
-  fs::permissions(lsp, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+  MakeReadOnly(lsp);
   EXPECT_EQ(RunPathmend(), 1);
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[1].title, "Pathmend");
@@ -250,7 +250,9 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     EXPECT_EQ(code, 1);
     ASSERT_FALSE(Boxes().empty());
     EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(32, DescriptionOf(32)), "Pathmend", kStop}));
-    if (lspNow != Lsp("C:/Apps/Vesk/Vesk.dvb")) EXPECT_EQ(Boxes()[1], Fixed()) << "the repair stays done";
+    if (lspNow != Lsp("C:/Apps/Vesk/Vesk.dvb")) {
+      EXPECT_EQ(Boxes()[1], Fixed()) << "the repair stays done";
+    }
   }
 }
 

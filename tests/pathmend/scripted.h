@@ -6,8 +6,14 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
 #include "fileio.h"
 #include "platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 struct Box {
   std::string text;
@@ -63,3 +69,13 @@ struct WindowsPaths {
   }
   ScopedFileOps restore;
 };
+
+// The read-only attribute on Windows, no write permission on Linux.
+inline void MakeReadOnly(const std::string& path) {
+#ifdef _WIN32
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove);
+#endif
+}

@@ -139,9 +139,7 @@ TEST_F(InFile, LongerLeftoverTemporaryFileLeavesNoTrailingBytes) {
 
 TEST_F(InFile, ReadOnlyFileFailsAndKeepsItsContent) {
   WriteBytes(lsp, oldText);
-  std::filesystem::permissions(lsp, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                        std::filesystem::perms::others_write,
-                               std::filesystem::perm_options::remove);
+  MakeReadOnly(lsp);
   EXPECT_THROW(Replace(), SystemError);
   EXPECT_EQ(ReadBytes(lsp), oldText);
   EXPECT_FALSE(Exists(temp));
