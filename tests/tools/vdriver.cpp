@@ -64,6 +64,17 @@ HWND WaitFor(const Args& a) {
   }
 }
 
+// After a press: the box is gone, so a box that the program shows next (perhaps
+// under the same title) is never mistaken for this one.
+bool WaitClosed(HWND box, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(box)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
 int Box(Args a) {
   a.cls = "#32770";
   a.hasClass = true;
@@ -84,6 +95,10 @@ int Box(Args a) {
       return 4;
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    if (!WaitClosed(box, a.timeoutMs)) {
+      std::fprintf(stderr, "vdriver: the box did not close\n");
+      return 3;
+    }
   }
   return 0;
 }
