@@ -8,8 +8,13 @@
 
 std::string ReplaceText(std::string_view text, std::string_view search, std::string_view replacement) {
   if (search.empty()) return std::string(text);
+  // The exact size first, so the result is built in one allocation and one pass.
+  size_t count = 0;
+  for (size_t found = text.find(search); found != std::string_view::npos; found = text.find(search, found + search.size()))
+    ++count;
+  if (count == 0) return std::string(text);
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.size() - count * search.size() + count * replacement.size());
   size_t copied = 0;
   for (size_t found = text.find(search); found != std::string_view::npos; found = text.find(search, copied)) {
     out.append(text, copied, found - copied);

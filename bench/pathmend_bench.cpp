@@ -1,0 +1,104 @@
+// ReplaceTextInFile on .lsp files of 1 KB, 1 MB and 100 MB with one occurrence of
+// the .dvb path per KB, beside plain copies of the same file in the same run:
+// the kernel's own copy (Copy), that copy flushed to disk as the replacement's
+// temporary file is (CopyFlushed), and the same file calls as the replacement
+// with nothing replaced (Rewrite: read, write the temporary file, flush, rename).
+// ReplaceInMemory is the replacement pass alone. Wall-clock time.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "fileio.h"
+#include "text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kOld = "C:/Apps/Vesk/Vesk.dvb";
+const std::string kNew = "D:/Tools/Vesk/Vesk.dvb";
+
+// AutoLISP-like lines; every KB holds one (vl-vbaload "...") line.
+std::string MakeLsp(size_t size) {
+  const std::string path = (fs::temp_directory_path() / ("vesk-bench-" + std::to_string(size) + ".lsp")).string();
+  const std::string load = "(vl-vbaload \"" + kOld + "\")\r\n";
+  const std::string filler = "(setq vesk-count (+ vesk-count 1)) ; \xE4 keep counting the points\r\n";
+  std::string text;
+  text.reserve(size + 1024);
+  while (text.size() < size) {
+    const size_t kb = text.size() + 1024;
+    text += load;
+    while (text.size() + filler.size() <= kb && text.size() + filler.size() <= size) text += filler;
+    if (text.size() < kb && text.size() < size) text.append(std::min(kb, size) - text.size(), ';');
+  }
+  text.resize(size);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+  return path;
+}
+
+void Replace(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  bool forth = true;
+  for (auto _ : state) {
+    // Back and forth, so that every pass finds all its occurrences.
+    benchmark::DoNotOptimize(forth ? ReplaceTextInFile(path, kOld, kNew) : ReplaceTextInFile(path, kNew, kOld));
+    forth = !forth;
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
+void Copy(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  const std::string copy = path + ".copy";
+  for (auto _ : state) fs::copy_file(path, copy, fs::copy_options::overwrite_existing);
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+  std::remove(copy.c_str());
+}
+
+void CopyFlushed(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  const std::string copy = path + ".copy";
+  for (auto _ : state) {
+    fs::copy_file(path, copy, fs::copy_options::overwrite_existing);
+    const int fd = open(copy.c_str(), O_WRONLY);
+    if (fd < 0 || fsync(fd) != 0) state.SkipWithError("fsync failed");
+    if (fd >= 0) close(fd);
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+  std::remove(copy.c_str());
+}
+
+void Rewrite(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  for (auto _ : state) ReplaceFileContent(path, Files().readAll(path));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
+void ReplaceInMemory(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  const std::string text = Files().readAll(path);
+  for (auto _ : state) benchmark::DoNotOptimize(ReplaceText(text, kOld, kNew));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Arg(1 << 10)->Arg(1 << 20)->Arg(100 << 20)->UseRealTime()->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(Replace)->Apply(Sizes);
+BENCHMARK(Copy)->Apply(Sizes);
+BENCHMARK(CopyFlushed)->Apply(Sizes);
+BENCHMARK(Rewrite)->Apply(Sizes);
+BENCHMARK(ReplaceInMemory)->Apply(Sizes);
+
+}  // namespace
