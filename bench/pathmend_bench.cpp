@@ -85,8 +85,13 @@ void Rewrite(benchmark::State& state) {
 
 void ReplaceInMemory(benchmark::State& state) {
   const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
-  const std::string text = Files().readAll(path);
-  for (auto _ : state) benchmark::DoNotOptimize(ReplaceText(text, kOld, kNew));
+  std::string text = Files().readAll(path);
+  bool forth = true;
+  for (auto _ : state) {
+    text = forth ? ReplaceText(std::move(text), kOld, kNew) : ReplaceText(std::move(text), kNew, kOld);
+    benchmark::DoNotOptimize(text.data());
+    forth = !forth;
+  }
   state.SetBytesProcessed(state.iterations() * state.range(0));
   std::remove(path.c_str());
 }

@@ -1,27 +1,47 @@
 #include "text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "fileio.h"
 #include "platform.h"
 
-std::string ReplaceText(std::string_view text, std::string_view search, std::string_view replacement) {
-  if (search.empty()) return std::string(text);
-  // The exact size first, so the result is built in one allocation and one pass.
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement) {
+  if (search.empty()) return text;
+  const std::string_view original(text);
+  if (replacement.size() <= search.size()) {
+    // The result is never longer: it is built in the same buffer, behind the scan.
+    // Each write ends at or before the end of the occurrence just found, and the
+    // scan reads only after it.
+    char* const out = text.data();
+    size_t written = 0, copied = 0;
+    for (size_t found = original.find(search); found != std::string_view::npos; found = original.find(search, copied)) {
+      std::memmove(out + written, out + copied, found - copied);
+      written += found - copied;
+      std::memcpy(out + written, replacement.data(), replacement.size());
+      written += replacement.size();
+      copied = found + search.size();
+    }
+    std::memmove(out + written, out + copied, text.size() - copied);
+    text.resize(written + text.size() - copied);
+    return text;
+  }
+  // Longer: the exact size first, so the result is built in one allocation.
   size_t count = 0;
-  for (size_t found = text.find(search); found != std::string_view::npos; found = text.find(search, found + search.size()))
+  for (size_t found = original.find(search); found != std::string_view::npos;
+       found = original.find(search, found + search.size()))
     ++count;
-  if (count == 0) return std::string(text);
+  if (count == 0) return text;
   std::string out;
-  out.reserve(text.size() - count * search.size() + count * replacement.size());
+  out.reserve(text.size() + count * (replacement.size() - search.size()));
   size_t copied = 0;
-  for (size_t found = text.find(search); found != std::string_view::npos; found = text.find(search, copied)) {
-    out.append(text, copied, found - copied);
+  for (size_t found = original.find(search); found != std::string_view::npos; found = original.find(search, copied)) {
+    out.append(original, copied, found - copied);
     out.append(replacement);
     copied = found + search.size();
   }
-  out.append(text, copied);
+  out.append(original, copied);
   return out;
 }
 
@@ -91,23 +111,22 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
 
 namespace {
 
-bool RewriteFile(const std::string& path, const std::function<std::string(std::string_view)>& change) {
+bool RewriteFile(const std::string& path, const std::function<std::string(std::string)>& change) {
   if (Files().probe(path) != FileKind::Plain) {
     Platform().messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
     return false;
   }
-  const std::string content = Files().readAll(path);
   // Never written in place: the new content replaces the file in one step or not at all.
-  ReplaceFileContent(path, change(content));
+  ReplaceFileContent(path, change(Files().readAll(path)));
   return true;
 }
 
 }  // namespace
 
 bool ReplaceTextInFile(const std::string& path, const std::string& search, const std::string& replacement) {
-  return RewriteFile(path, [&](std::string_view text) { return ReplaceText(text, search, replacement); });
+  return RewriteFile(path, [&](std::string text) { return ReplaceText(std::move(text), search, replacement); });
 }
 
 bool ReplaceFileNameInFile(const std::string& path, const std::string& fileName, const std::string& newPath) {
-  return RewriteFile(path, [&](std::string_view text) { return ReplaceFileName(text, fileName, newPath); });
+  return RewriteFile(path, [&](const std::string& text) { return ReplaceFileName(text, fileName, newPath); });
 }

@@ -7,7 +7,8 @@
 // Every occurrence of `search` replaced by `replacement`, scanning left to right
 // once: the scan goes on after each occurrence, so replaced text is never searched
 // again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
-std::string ReplaceText(std::string_view text, std::string_view search, std::string_view replacement);
+// One pass and no more than one new buffer: a result that is not longer reuses `text`'s.
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement);
 
 // Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
 // not inside MyVesk.dvb or Vesk.dvb2. Where the name ends a longer path (it follows
