@@ -11,3 +11,5 @@ TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t 
   return {layout.appliesSaved(paletteLeft) ? paletteLeft : designed.x,
           layout.appliesSaved(paletteTop) ? paletteTop : designed.y};
 }
+
+int TwipsToPixels(double twips, int dpi) { return static_cast<int>(RoundHalfEven(twips * dpi / 1440)); }

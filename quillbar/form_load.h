@@ -16,3 +16,6 @@ TwipPoint DesignedPosition(const LayoutDef& layout, ScreenTwips screen);
 // Form_Load's placement: paletteLeft / paletteTop where the layout's test accepts
 // them, the designed coordinate elsewhere. Neither variable is changed.
 TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t paletteLeft, int32_t paletteTop);
+
+// Twips on a screen of `dpi` dots per inch as whole pixels (15 twips per pixel at 96 dpi).
+int TwipsToPixels(double twips, int dpi);
