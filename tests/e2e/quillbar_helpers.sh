@@ -44,3 +44,18 @@ end_process() {
 # The palette window's line from `vdriver window`, or empty.
 palette_window() { vdriver window --class "$LAYOUT_CLASS" --timeout "${1:-20000}"; }
 palette_shown() { palette_window "$@" >/dev/null; }
+
+# Waits at most $2 seconds for process $1 (started by this test) to end and sets
+# EXIT_CODE to its exit code, or to "running" when it did not end in time.
+wait_exit_code() {
+  local pid=$1 limit=$(( $2 * 10 )) i
+  EXIT_CODE=running
+  for ((i = 0; i < limit; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" 2>/dev/null
+      EXIT_CODE=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+}

@@ -27,7 +27,8 @@ vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION &
 sender=$!
 text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
 check_eq "error report names the error" $'Error 0x80010108:\nThe drawing is no longer open.' "$text"
-check "program ends after the report" wait_exit "$QB_PID" 20
+wait_exit_code "$QB_PID" 20
+check_eq "program ends after the report" 1 "$EXIT_CODE"
 wait "$sender" 2>/dev/null
 check "nothing logged" test ! -s "$ACAD_LOG"
 check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=2\r\n'

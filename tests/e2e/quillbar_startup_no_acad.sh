@@ -9,7 +9,8 @@ fresh_app
 start_quillbar
 text=$(vdriver box --title "Vesk Menu Palette" --press ok --timeout 20000)
 check_eq "AutoCAD-absent box text" $'AutoCAD connection failed.\nPlease restart this program after AutoCAD is fully loaded.' "$text"
-check "program ends after the box" wait_exit "$QB_PID" 20
+wait_exit_code "$QB_PID" 20
+check_eq "program ends normally after the box" 0 "$EXIT_CODE"
 check "no settings file created" test ! -e "$APP/Vesk.ini"
 check_eq "no palette window" 0 "$(vdriver count --class "$LAYOUT_CLASS" | tr -d '\r')"
 

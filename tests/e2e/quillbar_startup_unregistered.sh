@@ -8,7 +8,8 @@ fresh_app
 start_acad --no-register
 
 start_quillbar
-check "program ends by itself" wait_exit "$QB_PID" 30
+wait_exit_code "$QB_PID" 30
+check_eq "program ends by itself, normally" 0 "$EXIT_CODE"
 check_eq "no palette window" 0 "$(vdriver count --class "$LAYOUT_CLASS" | tr -d '\r')"
 check_eq "no message box" 0 "$(vdriver count --class "#32770" | tr -d '\r')"
 check "no settings file created" test ! -e "$APP/Vesk.ini"
