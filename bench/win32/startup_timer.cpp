@@ -50,7 +50,8 @@ double TimeOne(const std::string& program, const char* cls, const LARGE_INTEGER&
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   const double start = Now(freq);
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                      &pi))
     return -1;
   Search s{pi.dwProcessId, cls, nullptr};
   double elapsed = -1;

@@ -93,8 +93,6 @@ void RegisterLayoutClass() {
   registered = true;
 }
 
-int Pixels(double twips, int dpi) { return TwipsToPixels(twips, dpi); }
-
 }  // namespace
 
 int ScreenDpi() {
@@ -104,6 +102,11 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+ScreenTwips PrimaryScreenTwips() {
+  const double twipsPerPixel = 1440.0 / ScreenDpi();
+  return {GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
+}
+
 void OpenLayout(int n) {
   OpenLayoutState& slot = Slot(n);
   if (slot.hwnd) return;
@@ -111,8 +114,8 @@ void OpenLayout(int n) {
   const LayoutDef& def = GetLayout(n);
   const int dpi = ScreenDpi();
   // The style has no frame, so the window rectangle is the client area.
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, 0, 0, Pixels(def.clientWidth, dpi),
-                              Pixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, 0, 0, TwipsToPixels(def.clientWidth, dpi),
+                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
                               const_cast<LayoutDef*>(&def));
   if (!hwnd) ThrowLastError();
   slot.hwnd = hwnd;
@@ -121,9 +124,10 @@ void OpenLayout(int n) {
     // Load behaviour: empty caption, the saved position where this layout takes
     // it, its own number as the current layout, then always on top.
     SetWindowTextA(hwnd, "");
-    const ScreenTwips screen{GetSystemMetrics(SM_CXSCREEN) * 1440.0 / dpi, GetSystemMetrics(SM_CYSCREEN) * 1440.0 / dpi};
-    const TwipPoint at = FormLoadPosition(def, DesignedPosition(def, screen), State().paletteLeft, State().paletteTop);
-    SetWindowPos(hwnd, nullptr, Pixels(at.x, dpi), Pixels(at.y, dpi), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const TwipPoint at =
+        FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft, State().paletteTop);
+    SetWindowPos(hwnd, nullptr, TwipsToPixels(at.x, dpi), TwipsToPixels(at.y, dpi), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     State().currentLayout = static_cast<uint8_t>(n);
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(hwnd, SW_SHOW);

@@ -287,6 +287,15 @@ TEST(FormLoadPosition, EachAxisFollowsTheLayoutsTest) {
   }
 }
 
+TEST(TwipsToPixels, FifteenTwipsPerPixelAt96Dpi) {
+  EXPECT_EQ(TwipsToPixels(1920, 96), 128);
+  EXPECT_EQ(TwipsToPixels(735, 96), 49);
+  EXPECT_EQ(TwipsToPixels(1605, 96), 107);
+  EXPECT_EQ(TwipsToPixels(-15, 96), -1);
+  EXPECT_EQ(TwipsToPixels(1920, 120), 160);
+  EXPECT_EQ(TwipsToPixels(735, 144), 74);  // 73.5, halves to even
+}
+
 TEST(DesignedPosition, CentresTheClientAreaOnTheScreen) {
   const TwipPoint p = DesignedPosition(GetLayout(4), ScreenTwips{19200, 15360});
   EXPECT_EQ(p.x, (19200 - 1920) / 2);
