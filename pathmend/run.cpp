@@ -63,8 +63,9 @@ std::string UnspellableFolderText() {
          "then run Pathmend again.";
 }
 
+// The same shape as Quillbar's report: the number, then the description below it.
 std::string ErrorReportText(unsigned long number, const std::string& description) {
-  return "Error " + std::to_string(number) + ": " + description;
+  return "Error " + std::to_string(number) + ":" + kLf + (description.empty() ? "Unknown error" : description);
 }
 
 void Main() {

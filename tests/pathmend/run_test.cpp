@@ -33,7 +33,7 @@ TEST(Texts, AreExact) {
             "Please use APPLOAD to reload Vesk.lsp in AutoCAD and check it's path in Startup Suite.");
   EXPECT_EQ(NotStoredText(n), "An error occured while accessing D:\\Tools\\Vesk\\Vesk.ini\nSoftwarePath value was not changed.");
   EXPECT_EQ(NotFixedText(n), "An error occured while accessing Vesk.lsp\nVesk.dvb paths are not fixed in Vesk.lsp");
-  EXPECT_EQ(ErrorReportText(5, "Access is denied."), "Error 5: Access is denied.");
+  EXPECT_EQ(ErrorReportText(5, "Access is denied."), "Error 5:\nAccess is denied.");
 }
 
 std::string DescriptionOf(unsigned long number) {
