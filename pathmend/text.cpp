@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "fileio.h"
 #include "platform.h"
@@ -60,7 +61,7 @@ struct PathStarts {
   size_t pos = 0;
   bool inString = false;
   size_t stringStart = 0;  // just after the opening quote of the string we are in
-  size_t tokenStart = 0;   // just after the last blank, bracket or quote outside strings
+  size_t tokenStart = 0;   // just after the last line end, blank, bracket, ";" or closing quote
 
   void AdvanceTo(size_t to) {
     for (; pos < to; ++pos) {
