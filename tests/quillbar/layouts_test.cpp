@@ -66,7 +66,9 @@ TEST(Layouts, EveryLayoutOffersTheSameRolesAndMenus) {
       closes += c.role == ControlRole::Close;
       switches += c.role == ControlRole::Switch;
       EXPECT_EQ(c.cursor, c.role == ControlRole::Title ? CursorId::Move : CursorId::Arrow) << c.name;
-      if (c.role != ControlRole::Line) EXPECT_NE(c.tooltip, nullptr) << c.name;
+      if (c.role != ControlRole::Line) {
+        EXPECT_NE(c.tooltip, nullptr) << c.name;
+      }
     }
     EXPECT_EQ(titles + closes + switches, 3) << "Form" << n;
     EXPECT_EQ(titles * closes * switches, 1) << "Form" << n;

@@ -107,7 +107,9 @@ TEST_F(PaletteTest, FormLoadEmptiesTheCaptionSetsTheTitleAndEndsTopmost) {
     PaletteWindows().openLayout(n);
     EXPECT_EQ(windows.caption[n], "");
     EXPECT_EQ(windows.title.count(n), n == 1 || n == 4 ? 1u : 0u);
-    if (n == 1 || n == 4) EXPECT_EQ(windows.title[n], " Vesk Palette");
+    if (n == 1 || n == 4) {
+      EXPECT_EQ(windows.title[n], " Vesk Palette");
+    }
     std::string id = std::to_string(n);
     EXPECT_EQ(windows.log, (std::vector<std::string>{"open" + id, "caption" + id, "move" + id, "topmost" + id}));
   }
