@@ -12,44 +12,48 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 // Hand-edited files may end lines with a lone LF or a lone CR; the writer works
 // on CR LF only, so every line end becomes CR LF first.
-std::string WithCrLfLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 32);
+// Appends `text` to `out` that way.
+void AppendWithCrLfLineEnds(std::string& out, const std::string& text) {
+  size_t from = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r') {
-      out += kCrLf;
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += kCrLf;
-    } else {
-      out += c;
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    const bool pair = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+    if (pair) {
+      ++i;
+      continue;  // already a CR LF, copied with the run it ends
     }
+    out.append(text, from, i - from);
+    out += kCrLf;
+    from = i + 1;
   }
-  return out;
+  out.append(text, from, std::string::npos);
 }
 
 // No run of more than two CR LF pairs (at most one empty line in a row), no
-// characters of code 13 or less at either end.
+// characters of code 13 or less at either end; then the final CR LF.
 std::string Tidy(std::string_view text) {
+  constexpr std::string_view kThree = "\r\n\r\n\r\n";
   std::string out;
   out.reserve(text.size() + 2);
-  size_t pairs = 0;  // CR LF pairs just copied in a row
-  for (size_t i = 0; i < text.size();) {
-    if (text.compare(i, 2, kCrLf) == 0) {
-      if (++pairs <= 2) out += kCrLf;
-      i += 2;
-    } else {
-      pairs = 0;
-      out += text[i++];
-    }
+  size_t from = 0;
+  for (size_t i = text.find(kThree); i != std::string_view::npos; i = text.find(kThree, from)) {
+    // Keep two pairs of the run and skip the rest of it.
+    out.append(text.substr(from, i - from));
+    out.append(kCrLf).append(kCrLf);
+    from = i + 4;
+    while (text.compare(from, 2, kCrLf) == 0) from += 2;
   }
+  out.append(text.substr(from));
   auto low = [](char c) { return static_cast<unsigned char>(c) <= 13; };
   size_t end = out.size();
   while (end > 0 && low(out[end - 1])) --end;
   size_t begin = 0;
   while (begin < end && low(out[begin])) ++begin;
-  return out.substr(begin, end - begin);
+  out.resize(end);
+  if (begin > 0) out.erase(0, begin);
+  out += kCrLf;
+  return out;
 }
 
 void PrepareFile(const std::string& path) {
@@ -77,12 +81,12 @@ std::string IniValueFromText(const std::string& text, const std::string& section
     // A CR LF pair is one line end; a lone CR or LF is one too.
     pos = end + ((end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ? 2 : 1);
 
-    const std::string lower = LowerCopy(line);
-    if (lower.find('[') != std::string::npos) {
-      inSection = lower == header;  // any "[" ends the open section; only an exact header opens one
+    if (line.find('[') != std::string_view::npos) {
+      inSection = LowerCopy(line) == header;  // any "[" ends the open section; only an exact header opens one
       continue;
     }
-    if (inSection && lower.compare(0, prefix.size(), prefix) == 0) return std::string(line.substr(prefix.size()));
+    if (inSection && line.size() >= prefix.size() && LowerCopy(line.substr(0, prefix.size())) == prefix)
+      return std::string(line.substr(prefix.size()));
   }
   return "";
 }
@@ -95,8 +99,10 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
 
   // The leading CR LF lets a header on the first line match; the closing "[]"
   // is a section boundary after the last section.
-  std::string work = WithCrLfLineEnds(content);
-  work.insert(0, kCrLf);
+  std::string work;
+  work.reserve(content.size() + content.size() / 16 + entry.size() + section.size() + 16);
+  work += kCrLf;
+  AppendWithCrLfLineEnds(work, content);
   work += "[]";
   const std::string lower = LowerCopy(work);
   const size_t h = lower.find(headerPattern);
@@ -117,7 +123,7 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
       work.replace(k + 1, e - (k + 1), entry);
     }
   }
-  return Tidy(std::string_view(work).substr(1)) + "\r\n";
+  return Tidy(std::string_view(work).substr(1));
 }
 
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
