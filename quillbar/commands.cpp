@@ -1,0 +1,71 @@
+#include "commands.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr std::array<CommandEntry, 20> kCommands = {{
+    {"mnuIO", "mnuIXYZ", "&Import XYZ Points", "_ImportXYZ"},
+    {"mnuIO", "mnuEXYZ", "&Export XYZ Points", "_ExportXYZ"},
+    {"mnuIO", "mnuEPOL", "&Export Polar Points", "_ExportPolar"},
+    {"mnuMODELING", "mnuRP", "&Raise Points", "_RaisePoints"},
+    {"mnuMODELING", "mnuLAND", "&Produce Landscape", "_Landscape"},
+    {"mnuMODELING", "mnuREFORM", "&Reform 3DFaces", "_ReformFaces"},
+    {"mnuMODELING", "mnuCONTOUR", "&Draw Contour Lines", "_Contour"},
+    {"mnuMODELING", "mnuSECTION", "&Draw Section", "_Cross"},
+    {"mnuMODELING", "mnuSOLID", "&3DFaces to Solid", "_Solidify"},
+    {"mnuDRAW", "mnuGRID", "&Draw Grid", "_DrawGrid"},
+    {"mnuDRAW", "mnuAREA", "&Area Calculations", "_CalcArea"},
+    {"mnuDRAW", "mnuSCALE", "&Scale By Axes", "_ScaleByAxes"},
+    {"mnuDRAW", "mnuRASTER", "&Scale Raster Image", "_ScaleImage"},
+    {"mnuDRAW", "mnuLEVEL", "&Level Entities", "_Level"},
+    {"mnuDRAW", "mnuSUM", "&Sum Line Lengths", "_ADDL"},
+    {"mnuDRAW", "mnuROUND", "&Round Text", "_RoundTxt"},
+    {"mnuDRAW", "mnuADD", "&Add To Text", "_AddTxt"},
+    {"mnuHHELP", "mnuHELP", "&Help", "_VeskH"},
+    {"mnuHHELP", "mnuADDMENU", "&Load Vesk Menu", "_VeskM"},
+    {"mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
+}};
+
+constexpr std::array<MenuDef, 4> kMenus = {{
+    {"mnuIO", "&Input / Output", 0, 3},
+    {"mnuMODELING", "&Modeling", 3, 6},
+    {"mnuDRAW", "&Drawing Commands", 9, 8},
+    {"mnuHHELP", "&Help", 17, 3},
+}};
+
+// The icon-button layout's section entry runs the add-on's other section command.
+constexpr int kSectionLayout = 2;
+constexpr const char* kSectionCommand = "_Section";
+
+}  // namespace
+
+std::span<const CommandEntry> CommandTable() { return kCommands; }
+std::span<const MenuDef> MenuTree() { return kMenus; }
+
+int CommandId(size_t index) { return kFirstCommandId + static_cast<int>(index); }
+
+std::optional<size_t> CommandIndexForId(int id) {
+  if (id < kFirstCommandId || id >= kFirstCommandId + static_cast<int>(kCommands.size())) return std::nullopt;
+  return static_cast<size_t>(id - kFirstCommandId);
+}
+
+std::optional<size_t> CommandIndexForItem(const std::string& item) {
+  for (size_t i = 0; i < kCommands.size(); ++i)
+    if (item == kCommands[i].item) return i;
+  return std::nullopt;
+}
+
+std::string CommandText(int layout, size_t index) {
+  const CommandEntry& entry = kCommands.at(index);
+  const bool section = std::strcmp(entry.item, "mnuSECTION") == 0 && layout == kSectionLayout;
+  return std::string(section ? kSectionCommand : entry.command) + "\r";
+}
+
+DispatchOps& Dispatch() {
+  static DispatchOps ops;
+  return ops;
+}
+
+void RunCommand(int layout, size_t index) { Dispatch().sendCommand(CommandText(layout, index)); }

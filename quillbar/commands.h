@@ -1,0 +1,50 @@
+// The palette's 20 commands: one table in menu order that is at the same time
+// the menu tree of every layout, and the one function that sends a command to
+// the drawing held in acadDoc.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+struct CommandEntry {
+  const char* menu;     // pop-up menu that carries the entry, e.g. "mnuIO"
+  const char* item;     // "mnuIXYZ"
+  const char* caption;  // "&Import XYZ Points"
+  const char* command;  // "_ImportXYZ"; the one layout-dependent row is resolved by CommandText
+};
+
+struct MenuDef {
+  const char* name;     // "mnuIO"
+  const char* caption;  // "&Input / Output" (never shown: the menus only pop up)
+  size_t first;         // index of its first entry in CommandTable()
+  size_t count;
+};
+
+// The 20 entries in menu order.
+std::span<const CommandEntry> CommandTable();
+// The four top-level menus, in order: input/output, modelling, drawing, help.
+std::span<const MenuDef> MenuTree();
+
+// Menu command ids: stable per entry, so window code builds its menus from the
+// table and routes WM_COMMAND back to it.
+inline constexpr int kFirstCommandId = 100;
+int CommandId(size_t index);
+std::optional<size_t> CommandIndexForId(int id);
+// The entry with this item name ("mnuLAND"), if any.
+std::optional<size_t> CommandIndexForItem(const std::string& item);
+
+// The text that entry `index` sends on layout 1 to 4: its command name and one CR.
+std::string CommandText(int layout, size_t index);
+
+// How a command reaches AutoCAD: SendCommand on acadDoc, late-bound, with one
+// string. Throws when the call fails.
+struct DispatchOps {
+  std::function<void(const std::string& text)> sendCommand;
+};
+DispatchOps& Dispatch();
+
+// A menu entry was chosen on `layout`: sends its text and returns when the call
+// returns. Failures are left to the caller's error report; nothing is retried.
+void RunCommand(int layout, size_t index);

@@ -1,0 +1,49 @@
+// Quillbar's start-up (module modMain): refuse a second copy, make sure AutoCAD
+// runs, attach to it, read the saved layout and position, open the first layout.
+// Everything that touches the platform goes through StartupOps, so the decisions
+// are tested without Windows.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct ScreenTwips {
+  double width, height;  // the primary screen, twips
+};
+
+struct StartupOps {
+  std::function<bool()> earlierInstanceRuns;
+  // The process census: true when some process has exactly this image name.
+  // Its failures are not trapped by start-up.
+  std::function<bool(const std::string& imageName)> isProcessRunning;
+  std::function<std::string()> programFolder;
+  // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
+  std::function<void()> attachApplication;
+  // Fills acadDoc from acadApp's ActiveDocument; throws when it cannot be read.
+  std::function<void()> readActiveDocument;
+  std::function<ScreenTwips()> screenSize;
+  std::function<void(const std::string& text, const std::string& title, unsigned style)> messageBox;
+  // Opens a layout modeless (1 to 4); throws when the window cannot be made.
+  std::function<void(int layout)> openLayout;
+  // Closes a layout; nothing happens when it is not open.
+  std::function<void(int layout)> closeLayout;
+};
+
+enum class StartupOutcome {
+  AlreadyRunning,  // an earlier instance runs: its box was shown
+  AutoCADAbsent,   // no process "acad.exe": its box was shown
+  Failed,          // attach, settings or window failed: ended silently
+  Started,         // one layout window is open
+};
+
+inline constexpr unsigned kStartupBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
+inline constexpr const char* kProgramTitle = "Quillbar";
+inline constexpr const char* kAcadImageName = "acad.exe";
+
+// Runs the start-up steps against State(); returns how they ended. Failures of
+// the census propagate to the caller (the program-wide error report).
+StartupOutcome Main(const StartupOps& ops);
+
+// A saved coordinate from 1 to the screen's extent less 1000 twips stays; any
+// other becomes half the extent (halves to even).
+int32_t PositionOnAxis(int32_t saved, double screenExtent);

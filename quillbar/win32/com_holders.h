@@ -1,0 +1,39 @@
+// Small owners for the COM values the palette handles: BSTR and VARIANT. COM
+// interface pointers use WRL's ComPtr.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <string>
+#include <string_view>
+
+using Microsoft::WRL::ComPtr;
+
+// A BSTR that is freed with its owner.
+struct Bstr {
+  Bstr() = default;
+  explicit Bstr(std::wstring_view text) : b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  ~Bstr() { SysFreeString(b); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return b; }
+  BSTR* operator&() { return &b; }
+  BSTR b = nullptr;
+};
+
+// A VARIANT that is cleared with its owner.
+struct Variant {
+  Variant() { VariantInit(&v); }
+  ~Variant() { VariantClear(&v); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT v;
+};
+
+// Text in the ANSI code page as UTF-16, and back.
+std::wstring Widen(std::string_view text);
+std::string Narrow(std::wstring_view text);
+
+// Throws SystemError for a failed HRESULT, with the system's description.
+void CheckHr(HRESULT hr);

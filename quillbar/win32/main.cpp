@@ -1,0 +1,30 @@
+// Quillbar's entry: start-up, then the window messages of the open layout.
+#include <windows.h>
+#include <objbase.h>
+
+#include "automation.h"
+#include "commands.h"
+#include "error.h"
+#include "error_report.h"
+#include "platform.h"
+#include "startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
+    Dispatch().sendCommand = SendCommandToDrawing;
+    if (Main(RealStartupOps()) == StartupOutcome::Started) {
+      MSG msg;
+      while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+  } catch (...) {
+    EndWithErrorReport(nullptr);
+  }
+  ReleaseAutoCAD();
+  CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,54 @@
+#include "platform.h"
+
+#include "automation.h"
+#include "census.h"
+#include "error.h"
+#include "layout_window.h"
+
+bool EarlierInstanceRuns() {
+  // Session-local: each signed-in user has a palette of their own.
+  static HANDLE guard = nullptr;
+  if (guard) return false;
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\Quillbar.Instance.{6F1D2C8A-94B3-4E57-A0C2-7B1E5D93F4A6}");
+  const DWORD error = GetLastError();
+  if (mutex && error != ERROR_ALREADY_EXISTS) {
+    guard = mutex;
+    return false;
+  }
+  if (mutex) CloseHandle(mutex);
+  // ERROR_ACCESS_DENIED: the name exists and belongs to an earlier instance too.
+  return true;
+}
+
+std::string ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) ThrowLastError();
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of("\\/"));
+}
+
+StartupOps RealStartupOps() {
+  StartupOps ops;
+  ops.earlierInstanceRuns = EarlierInstanceRuns;
+  ops.isProcessRunning = IsProcessRunning;
+  ops.programFolder = ProgramFolder;
+  ops.attachApplication = AttachApplication;
+  ops.readActiveDocument = ReadActiveDocument;
+  ops.screenSize = [] {
+    const double twipsPerPixel = 1440.0 / ScreenDpi();
+    return ScreenTwips{GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
+  };
+  ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
+    MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
+  };
+  ops.openLayout = OpenLayout;
+  ops.closeLayout = CloseLayout;
+  return ops;
+}

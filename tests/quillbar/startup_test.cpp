@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "error.h"
+#include "fake_files.h"
+#include "form_load.h"
+#include "layouts.h"
+#include "numbers.h"
+#include "startup.h"
+#include "state.h"
+
+namespace {
+
+struct Box {
+  std::string text, title;
+  unsigned style;
+};
+
+// A scripted platform for Main: what exists, and a record of what Main did.
+struct FakePlatform {
+  bool earlierInstance = false;
+  bool acadRunning = true;
+  bool attachWorks = true;
+  bool documentWorks = true;
+  bool windowWorks = true;
+  ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
+
+  std::vector<std::string> censusQueries;
+  std::vector<std::string> steps;
+  std::vector<Box> boxes;
+  std::vector<int> opened, closed;
+
+  StartupOps ops() {
+    StartupOps o;
+    o.earlierInstanceRuns = [this] { return earlierInstance; };
+    o.isProcessRunning = [this](const std::string& name) {
+      censusQueries.push_back(name);
+      return acadRunning;
+    };
+    o.programFolder = [] { return std::string("C:\\Vesk"); };
+    o.attachApplication = [this] {
+      steps.push_back("attach");
+      if (!attachWorks) throw SystemError(0x800401E3, "Operation unavailable");
+    };
+    o.readActiveDocument = [this] {
+      steps.push_back("document");
+      if (!documentWorks) throw SystemError(0x80020009, "Exception occurred.");
+    };
+    o.screenSize = [this] { return screen; };
+    o.messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
+      boxes.push_back({text, title, style});
+    };
+    o.openLayout = [this](int n) {
+      if (!windowWorks) throw SystemError(1407, "Cannot find window class.");
+      opened.push_back(n);
+    };
+    o.closeLayout = [this](int n) { closed.push_back(n); };
+    return o;
+  }
+};
+
+const std::string kIni = "C:\\Vesk\\Vesk.ini";
+
+struct StartupTest : testing::Test {
+  void SetUp() override { State() = PaletteState{}; }
+  StartupOutcome run() { return Main(platform.ops()); }
+  void saved(const std::string& body) { files.files[kIni] = "[Palette]\r\n" + body; }
+
+  FakeFiles files;
+  FakePlatform platform;
+};
+
+TEST_F(StartupTest, EarlierInstanceShowsOnlyItsBox) {
+  platform.earlierInstance = true;
+  platform.acadRunning = false;  // a second copy without AutoCAD still says only this
+  EXPECT_EQ(run(), StartupOutcome::AlreadyRunning);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, "Application is already running");
+  EXPECT_EQ(platform.boxes[0].title, "Quillbar");
+  EXPECT_EQ(platform.boxes[0].style, 0x10u);
+  EXPECT_TRUE(platform.censusQueries.empty());
+  EXPECT_TRUE(platform.steps.empty());
+  EXPECT_TRUE(files.calls.empty()) << "the settings file is neither read nor created";
+  EXPECT_TRUE(platform.opened.empty());
+}
+
+TEST_F(StartupTest, NoAutoCADShowsItsBoxAndLeavesSettingsAlone) {
+  platform.acadRunning = false;
+  EXPECT_EQ(run(), StartupOutcome::AutoCADAbsent);
+  EXPECT_EQ(platform.censusQueries, std::vector<std::string>{"acad.exe"});
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text,
+            "AutoCAD connection failed.\nPlease restart this program after AutoCAD is fully loaded.");
+  EXPECT_EQ(platform.boxes[0].title, "Vesk Menu Palette");
+  EXPECT_EQ(platform.boxes[0].style, 0x10u);
+  EXPECT_TRUE(platform.steps.empty()) << "AutoCAD is never attached to";
+  EXPECT_TRUE(files.calls.empty());
+  EXPECT_TRUE(platform.opened.empty());
+  EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(StartupTest, AttachOrDocumentFailureEndsSilently) {
+  for (bool attach : {false, true}) {
+    SCOPED_TRACE(attach ? "document fails" : "attach fails");
+    FakePlatform p;
+    p.attachWorks = attach;
+    p.documentWorks = false;
+    State() = PaletteState{};
+    EXPECT_EQ(Main(p.ops()), StartupOutcome::Failed);
+    EXPECT_TRUE(p.boxes.empty());
+    EXPECT_TRUE(p.opened.empty());
+    EXPECT_EQ(p.closed, (std::vector<int>{1, 2, 3, 4}));
+  }
+  EXPECT_TRUE(files.calls.empty()) << "the settings are read only after the attach";
+}
+
+TEST_F(StartupTest, CensusFailureIsNotTrapped) {
+  StartupOps ops = platform.ops();
+  ops.isProcessRunning = [](const std::string&) -> bool { throw SystemError(0x80041003, "Access denied"); };
+  EXPECT_THROW(Main(ops), SystemError);
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(files.calls.empty());
+}
+
+TEST_F(StartupTest, FirstStartOpensMinimalLayoutAtScreenCentre) {
+  EXPECT_EQ(run(), StartupOutcome::Started);
+  EXPECT_EQ(platform.steps, (std::vector<std::string>{"attach", "document"}));
+  EXPECT_EQ(platform.opened, std::vector<int>{4});
+  EXPECT_TRUE(platform.closed.empty());
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(State().appFolder, "C:\\Vesk");
+  EXPECT_EQ(State().iniPath, kIni);
+  EXPECT_EQ(State().paletteLeft, 9600);
+  EXPECT_EQ(State().paletteTop, 7680);
+  EXPECT_EQ(State().currentLayout, 0) << "the layout's own load sets currentLayout";
+  EXPECT_TRUE(files.files.count(kIni)) << "reading creates the missing file";
+  EXPECT_EQ(files.files[kIni], "");
+  EXPECT_FALSE(files.wrote());
+}
+
+TEST_F(StartupTest, WindowFailureClosesEverythingSilently) {
+  platform.windowWorks = false;
+  EXPECT_EQ(run(), StartupOutcome::Failed);
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(StartupTest, UnreadableSettingsEndSilently) {
+  Files().readAll = [](const std::string&) -> std::string { throw SystemError(5, "Access is denied."); };
+  EXPECT_EQ(run(), StartupOutcome::Failed);
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(platform.opened.empty());
+}
+
+struct LayoutCase {
+  const char* formNumber;  // nullptr: key absent
+  std::optional<int> opened;  // empty: start-up fails
+};
+
+class LayoutChoice : public StartupTest, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(LayoutChoice, OpensTheStoredLayout) {
+  if (GetParam().formNumber) saved(std::string("formNumber=") + GetParam().formNumber + "\r\n");
+  const StartupOutcome outcome = run();
+  if (GetParam().opened) {
+    EXPECT_EQ(outcome, StartupOutcome::Started);
+    EXPECT_EQ(platform.opened, std::vector<int>{*GetParam().opened});
+  } else {
+    EXPECT_EQ(outcome, StartupOutcome::Failed);
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_TRUE(platform.boxes.empty());
+  }
+  EXPECT_FALSE(files.wrote()) << "start-up never writes the settings";
+}
+
+INSTANTIATE_TEST_SUITE_P(Startup, LayoutChoice,
+                         testing::Values(LayoutCase{nullptr, 4}, LayoutCase{"", 4}, LayoutCase{"0", 4},
+                                         LayoutCase{"1", 1}, LayoutCase{"2", 2}, LayoutCase{"3", 3},
+                                         LayoutCase{"4", 4}, LayoutCase{"255", 4}, LayoutCase{"2.5", 2},
+                                         LayoutCase{"3.5", 4}, LayoutCase{"256", std::nullopt},
+                                         LayoutCase{"-1", std::nullopt}, LayoutCase{"abc", std::nullopt},
+                                         LayoutCase{"4294967298", std::nullopt}));
+
+struct PositionCase {
+  const char* startX;  // nullptr: key absent
+  std::optional<int32_t> left;  // empty: start-up fails
+};
+
+class PositionRule : public StartupTest, public testing::WithParamInterface<PositionCase> {};
+
+TEST_P(PositionRule, KeepsOrReplacesTheSavedLeft) {
+  if (GetParam().startX) saved(std::string("startX=") + GetParam().startX + "\r\nstartY=100\r\n");
+  const StartupOutcome outcome = run();
+  if (GetParam().left) {
+    ASSERT_EQ(outcome, StartupOutcome::Started);
+    EXPECT_EQ(State().paletteLeft, *GetParam().left);
+  } else {
+    EXPECT_EQ(outcome, StartupOutcome::Failed);
+  }
+}
+
+// Screen width 19200 twips: the largest kept value is 18200, the fallback 9600.
+INSTANTIATE_TEST_SUITE_P(Startup, PositionRule,
+                         testing::Values(PositionCase{nullptr, 9600}, PositionCase{"18200", 18200},
+                                         PositionCase{"18201", 9600}, PositionCase{"1", 1},
+                                         PositionCase{"0", 9600}, PositionCase{"-15", 9600},
+                                         PositionCase{"-2147483648", 9600}, PositionCase{"0.5", 9600},
+                                         PositionCase{"1.5", 2}, PositionCase{"2147483648", std::nullopt},
+                                         PositionCase{"12x", std::nullopt}));
+
+TEST_F(StartupTest, TopFollowsTheScreenHeight) {
+  saved("startX=300\r\nstartY=14360\r\n");
+  ASSERT_EQ(run(), StartupOutcome::Started);
+  EXPECT_EQ(State().paletteLeft, 300);
+  EXPECT_EQ(State().paletteTop, 14360);
+  State() = PaletteState{};
+  saved("startX=300\r\nstartY=14361\r\n");
+  ASSERT_EQ(run(), StartupOutcome::Started);
+  EXPECT_EQ(State().paletteTop, 7680);
+}
+
+TEST(PositionOnAxis, ComparesOnRealNumbersAndRoundsHalfToEven) {
+  EXPECT_EQ(PositionOnAxis(17200, 18200.5), 17200);
+  EXPECT_EQ(PositionOnAxis(17201, 18200.5), 9100);  // 17201 > 17200.5; half of 18200.5 is 9100.25
+  EXPECT_EQ(PositionOnAxis(0, 19201), 9600);        // 9600.5 rounds to even
+  EXPECT_EQ(PositionOnAxis(0, 19203), 9602);        // 9601.5 rounds to even
+}
+
+TEST(TextToLong, ReadsDecimalNumbersRoundingHalfToEven) {
+  struct Case {
+    const char* text;
+    std::optional<int32_t> value;
+  };
+  const Case cases[] = {
+      {"0", 0},           {"42", 42},       {"-42", -42},     {"+7", 7},          {" 7 ", 7},
+      {"2.5", 2},         {"3.5", 4},       {"-2.5", -2},     {"-3.5", -4},       {"0.5", 0},
+      {"2.51", 3},        {"2.4999", 2},    {"2.50000000000000001", 3},             {".5", 0},
+      {"5.", 5},          {"1e3", 1000},    {"25E-1", 2},     {"-0.4", 0},        {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},           {"2147483646.5", 2147483646},
+      {"2147483647.5", std::nullopt},       {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},        {"99999999999999999999", std::nullopt},
+      {"", std::nullopt}, {" ", std::nullopt}, {"abc", std::nullopt}, {"1.2.3", std::nullopt},
+      {"1e", std::nullopt}, {"--1", std::nullopt}, {"0x10", std::nullopt}, {"1,5", std::nullopt},
+      {".", std::nullopt}, {"- 1", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TextToLong(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(TextToByte, GoesThroughLongThenByteRange) {
+  EXPECT_EQ(TextToByte("255"), 255);
+  EXPECT_EQ(TextToByte("254.5"), 254);
+  EXPECT_EQ(TextToByte("-0.5"), 0);
+  EXPECT_EQ(TextToByte("255.5"), std::nullopt);
+  EXPECT_EQ(TextToByte("256"), std::nullopt);
+  EXPECT_EQ(TextToByte("-1"), std::nullopt);
+  EXPECT_EQ(TextToByte("3000000000"), std::nullopt);
+}
+
+TEST(RoundHalfEven, TiesGoToEven) {
+  EXPECT_EQ(RoundHalfEven(0.5), 0);
+  EXPECT_EQ(RoundHalfEven(1.5), 2);
+  EXPECT_EQ(RoundHalfEven(-1.5), -2);
+  EXPECT_EQ(RoundHalfEven(-2.5), -2);
+  EXPECT_EQ(RoundHalfEven(2.4999), 2);
+  EXPECT_EQ(RoundHalfEven(-2.6), -3);
+}
+
+TEST(FormLoadPosition, EachAxisFollowsTheLayoutsTest) {
+  const TwipPoint designed{100, 200};
+  struct Case {
+    int layout;
+    int32_t left, top;
+    TwipPoint expected;
+  };
+  const Case cases[] = {
+      {1, 3000, 4000, {3000, 4000}}, {1, 0, 4000, {100, 4000}}, {1, -30, -45, {100, 200}},
+      {2, -30, -45, {-30, -45}},     {3, 0, 5, {100, 5}},       {4, 7, 0, {7, 200}},
+  };
+  for (const Case& c : cases) {
+    const TwipPoint p = FormLoadPosition(GetLayout(c.layout), designed, c.left, c.top);
+    EXPECT_EQ(p.x, c.expected.x) << "Form" << c.layout << " left " << c.left;
+    EXPECT_EQ(p.y, c.expected.y) << "Form" << c.layout << " top " << c.top;
+  }
+}
+
+TEST(DesignedPosition, CentresTheClientAreaOnTheScreen) {
+  const TwipPoint p = DesignedPosition(GetLayout(4), ScreenTwips{19200, 15360});
+  EXPECT_EQ(p.x, (19200 - 1920) / 2);
+  EXPECT_EQ(p.y, 7312);  // 7312.5 rounds to even
+}
+
+}  // namespace
