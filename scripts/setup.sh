@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows cross build
   wine wine64 xvfb xdotool x11-utils imagemagick    # Windows under Wine, X, screenshots
   python3 zip file
+  librsvg2-bin fonts-dejavu-core                    # regenerating the artwork (quillbar/art/make-art.sh)
 )
 missing=()
 for p in "${packages[@]}"; do
