@@ -96,15 +96,11 @@ constexpr ControlDef kForm4[] = {
     TitleLabel({0, 10, 1935, 255}),
 };
 
-// A layout that finds no usable saved coordinate on an axis stands one inch from
-// the screen's top-left corner there: on screen, and clear of the taskbar.
-constexpr int32_t kDesignedCorner = 1440;
-
 constexpr LayoutDef kLayouts[4] = {
-    {1, "Form1", 1695, 1680, kDesignedCorner, kDesignedCorner, kForm1},
-    {2, "Form2", 1920, 1605, kDesignedCorner, kDesignedCorner, kForm2},
-    {3, "Form3", 2595, 960, kDesignedCorner, kDesignedCorner, kForm3},
-    {4, "Form4", 1920, 735, kDesignedCorner, kDesignedCorner, kForm4},
+    {1, "Form1", 1695, 1680, kForm1},
+    {2, "Form2", 1920, 1605, kForm2},
+    {3, "Form3", 2595, 960, kForm3},
+    {4, "Form4", 1920, 735, kForm4},
 };
 
 }  // namespace

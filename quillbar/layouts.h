@@ -56,8 +56,6 @@ struct LayoutDef {
   const char* formName;   // "Form1" ...
   int32_t clientWidth;    // client area, twips
   int32_t clientHeight;
-  int32_t designLeft;     // where the window stands on an axis with no usable saved coordinate
-  int32_t designTop;
   std::span<const ControlDef> controls;  // stacking order, top-most first
   bool appliesSaved(int32_t coordinate) const;  // Form_Load's test for a saved coordinate
   TwipRect client() const { return {0, 0, clientWidth, clientHeight}; }

@@ -1,10 +1,12 @@
 #include "palette.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "ini.h"
+#include "numbers.h"
 #include "state.h"
 
 namespace {
@@ -36,15 +38,10 @@ PaletteWindowOps& PaletteWindows() {
   return ops;
 }
 
-int32_t RoundHalfEven(double value) {
+int32_t RoundToTwips(double value) {
   constexpr double lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
   if (std::isnan(value)) return 0;
-  double whole = std::floor(value);
-  double fraction = value - whole;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
-  if (whole < lo) return std::numeric_limits<int32_t>::min();
-  if (whole > hi) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(whole);
+  return static_cast<int32_t>(std::clamp(RoundHalfEven(value), lo, hi));
 }
 
 void Form_Load(int layout) {
@@ -53,11 +50,10 @@ void Form_Load(int layout) {
   PaletteWindowOps& w = PaletteWindows();
   w.setCaption(layout, "");
   if (FindControl(def, ControlRole::Title)->kind == ControlKind::Label) w.setTitleText(layout, kPaletteTitle);
-  bool useLeft = def.appliesSaved(s.paletteLeft), useTop = def.appliesSaved(s.paletteTop);
-  if (useLeft || useTop) {
-    TwipPoint at = w.windowPosition(layout);
-    w.moveWindow(layout, useLeft ? s.paletteLeft : at.x, useTop ? s.paletteTop : at.y);
-  }
+  // The window was made at the layout's designed position; that stays on each
+  // axis whose saved coordinate the layout does not take.
+  const TwipPoint at = FormLoadPosition(def, w.windowPosition(layout), s.paletteLeft, s.paletteTop);
+  w.moveWindow(layout, at.x, at.y);
   s.currentLayout = static_cast<uint8_t>(layout);
   w.makeTopmost(layout);
 }
@@ -65,8 +61,8 @@ void Form_Load(int layout) {
 void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
   if (button != kLeftButton) return;
   PaletteState& s = State();
-  s.grabX = RoundHalfEven(x);
-  s.grabY = RoundHalfEven(y);
+  s.grabX = RoundToTwips(x);
+  s.grabY = RoundToTwips(y);
   titleGrabbed = true;
 }
 
@@ -75,8 +71,8 @@ void Title_MouseMove(int layout, int16_t buttons, int16_t, float x, float y) {
   PaletteState& s = State();
   PaletteWindowOps& w = PaletteWindows();
   TwipPoint at = w.windowPosition(layout);
-  int32_t newLeft = RoundHalfEven(static_cast<double>(at.x) + static_cast<double>(x) - s.grabX);
-  int32_t newTop = RoundHalfEven(static_cast<double>(at.y) + static_cast<double>(y) - s.grabY);
+  int32_t newLeft = RoundToTwips(static_cast<double>(at.x) + static_cast<double>(x) - s.grabX);
+  int32_t newTop = RoundToTwips(static_cast<double>(at.y) + static_cast<double>(y) - s.grabY);
   w.moveWindow(layout, newLeft, newTop);
   TwipPoint now = w.windowPosition(layout);
   s.paletteLeft = now.x;

@@ -9,11 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "form_load.h"
 #include "layouts.h"
-
-struct TwipPoint {
-  int32_t x, y;
-};
 
 // Mouse buttons as the handlers see them: one button for a press, a mask for a movement.
 inline constexpr int16_t kLeftButton = 1;
@@ -47,8 +44,8 @@ struct ScopedPaletteWindows {
   PaletteWindowOps saved;
 };
 
-// Nearest integer, halves to even, kept inside the 32-bit range.
-int32_t RoundHalfEven(double value);
+// A position in twips: nearest integer, halves to even, kept inside the 32-bit range.
+int32_t RoundToTwips(double value);
 
 // --- Handlers ---------------------------------------------------------------
 
