@@ -4,6 +4,7 @@
 set -uo pipefail
 system_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll
   comctl32.dll comdlg32.dll msvcrt.dll version.dll psapi.dll windowscodecs.dll uxtheme.dll ws2_32.dll "
+system_dlls=" $(echo $system_dlls) "  # one blank between names
 status=0
 for exe in "$@"; do
   [ -f "$exe" ] || { echo "FAIL: $exe does not exist"; status=1; continue; }
