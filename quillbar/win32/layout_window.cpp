@@ -133,7 +133,9 @@ void OpenLayout(int n) {
     BuildMenus(slot);
     AttachPaletteWindow(hwnd, def);
     Form_Load(n);
-    ShowWindow(hwnd, SW_SHOW);
+    // Shown through SetWindowPos with HWND_TOPMOST: under Wine, ShowWindow
+    // loses the topmost state that Form_Load gave the hidden window.
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     UpdateWindow(hwnd);
   } catch (...) {
     DestroyWindow(hwnd);
