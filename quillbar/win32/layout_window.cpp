@@ -133,9 +133,8 @@ void OpenLayout(int n) {
     BuildMenus(slot);
     AttachPaletteWindow(hwnd, def);
     Form_Load(n);
-    // Shown through SetWindowPos with HWND_TOPMOST: under Wine, ShowWindow
-    // loses the topmost state that Form_Load gave the hidden window.
-    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    AddPaletteTooltips(def);
+    ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
   } catch (...) {
     DestroyWindow(hwnd);

@@ -250,8 +250,9 @@ void AttachPaletteWindow(HWND hwnd, const LayoutDef& def) {
   // Decoding here makes a broken picture a failure to open the layout, not to paint it.
   for (const ControlDef& c : def.controls)
     if (c.kind == ControlKind::Picture) PictureSize(c, parts.dpi), NaturalPicture(c.picture);
-  AddTooltips(def, parts);
 }
+
+void AddPaletteTooltips(const LayoutDef& def) { AddTooltips(def, Parts(def.number)); }
 
 void DetachPaletteWindow(const LayoutDef& def) {
   WindowParts& parts = Parts(def.number);

@@ -6,9 +6,12 @@
 
 #include "layouts.h"
 
-// Prepares an open layout window: the fonts and pictures for its dpi and one
-// tooltip per control. Throws SystemError when something cannot be made.
+// Prepares an open layout window: the fonts and pictures for its dpi. Throws
+// SystemError when something cannot be made.
 void AttachPaletteWindow(HWND hwnd, const LayoutDef& def);
+// One tooltip per control. Made after Form_Load: while the window owns a
+// tooltip, Wine does not raise the hidden window into the topmost band.
+void AddPaletteTooltips(const LayoutDef& def);
 // Releases what AttachPaletteWindow made (on WM_DESTROY).
 void DetachPaletteWindow(const LayoutDef& def);
 
