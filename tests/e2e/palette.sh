@@ -6,7 +6,7 @@
 # offset and "X" saves it; presses on "X" over the title close without dragging;
 # right presses do nothing. A screenshot of each layout is kept in $E2E_DIR.
 source "$(dirname "$0")/lib.sh"
-source "$VESK_ROOT/scripts/palette-points.sh"
+source "$VESK_ROOT/scripts/palette-driver.sh"
 e2e_setup
 
 APP=$E2E_DIR/app
@@ -20,28 +20,6 @@ wine_start "$ACAD_EXE" --log "$(winepath -w "$LOG")" --ready "$(winepath -w "$E2
 for ((i = 0; i < 100; i++)); do [ -e "$E2E_DIR/acad.ready" ] && break; sleep 0.1; done
 [ -e "$E2E_DIR/acad.ready" ] || { fail "the stand-in AutoCAD did not start"; e2e_done; }
 
-# Window geometry of the palette, from its `vdriver window` line.
-WX= WY= WW= WH=
-read_window() {
-  local line
-  line=$(vdriver window --class QuillbarLayout --timeout "${1:-20000}") || return 1
-  WX=$(field "$line" clientx) WY=$(field "$line" clienty) WW=$(field "$line" cx) WH=$(field "$line" cy)
-  TOPMOST=$(field "$line" topmost)
-}
-
-# Waits until layout $1 is the only palette window showing.
-wait_layout() {
-  local want i
-  want=$(palette_size "$1")
-  for ((i = 0; i < 40; i++)); do
-    if read_window 2000 && [ "$WW $WH" = "$want" ] && [ "$(vdriver count --class QuillbarLayout)" = 1 ]; then
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
 # Starts the palette on layout $1 at twips $2, $3 (written as a saved position).
 start_palette() {
   printf '[Palette]\r\nstartY=%s\r\nstartX=%s\r\nformNumber=%s\r\n' "$3" "$2" "$1" >"$INI"
@@ -50,38 +28,22 @@ start_palette() {
   wait_layout "$1"
 }
 
-# Screen point of control $2 of layout $1.
-point() {
-  local c
-  c=($(palette_centre "$1" "$2"))
-  echo "$((WX + c[0])) $((WY + c[1]))"
-}
-
-log_lines() { [ -f "$LOG" ] && wc -l <"$LOG" || echo 0; }
-
-# choose LAYOUT BUTTON ENTRY ENTRIES MOUSE_BUTTON EXPECTED: presses the command
-# button, lets go once its menu shows, clicks the entry, and checks what AutoCAD got.
+# choose LAYOUT BUTTON ENTRY ENTRIES MOUSE_BUTTON EXPECTED: picks the entry and
+# checks what AutoCAD got.
 choose() {
-  local layout=$1 button=$2 entry=$3 entries=$4 mouse=$5 expected=$6 before menu mx my mcx mcy
-  before=$(log_lines)
-  xdotool mousemove $(point "$layout" "$button") mousedown 1
-  if ! menu=$(vdriver window --class '#32768' --timeout 5000); then
-    xdotool mouseup 1
-    fail "Form$layout $button: a held left press opens its menu"
+  local before
+  before=$(log_lines "$LOG")
+  if ! menu_pick "$1" "$2" "$3" "$4" "$5"; then
+    fail "Form$1 $2: a held left press opens its menu"
     return
   fi
-  xdotool mouseup 1
-  mx=$(field "$menu" clientx) my=$(field "$menu" clienty) mcx=$(field "$menu" cx) mcy=$(field "$menu" cy)
-  xdotool mousemove $((mx + mcx / 2)) $((my + (2 * entry + 1) * mcy / (2 * entries))) click "$mouse"
-  local i
-  for ((i = 0; i < 50 && $(log_lines) == before; i++)); do sleep 0.1; done
-  check_eq "Form$layout $button: entry $entry sends $expected" "$expected<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
-  vdriver gone --class '#32768' --timeout 3000 >/dev/null
+  wait_log_grows "$LOG" "$before"
+  check_eq "Form$1 $2: entry $3 sends $6" "$6<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
 }
 
 screenshot() {
   local file=$E2E_DIR/form$1.png
-  xdotool mousemove 0 0  # no tooltip in the picture
+  pointer_away
   import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$file"
   check_eq "Form$1: screenshot has the window's size" "$WW $WH" "$(identify -format '%w %h' "$file")"
   check "Form$1: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1

@@ -7,7 +7,7 @@ export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine144
 export WINEPREFIX=$VESK_WINE_DIR/prefix
 export VESK_DPI=144
 source "$(dirname "$0")/lib.sh"
-source "$VESK_ROOT/scripts/palette-points.sh"
+source "$VESK_ROOT/scripts/palette-driver.sh"
 e2e_setup
 trap 'e2e_cleanup; wine_stop' EXIT
 
@@ -30,7 +30,7 @@ for layout in 1 2 3 4; do
   wx=$(field "$line" clientx) wy=$(field "$line" clienty)
   check_eq "Form$layout: size scaled from twips" "$(palette_size "$layout")" "$(field "$line" cx) $(field "$line" cy)"
   check_eq "Form$layout: position scaled from twips" "$(palette_px 3000) $(palette_px 1500)" "$wx $wy"
-  xdotool mousemove 0 0
+  pointer_away
   file=$E2E_DIR/form$layout-144dpi.png
   import -window root -crop "$(field "$line" cx)x$(field "$line" cy)+$wx+$wy" +repage "$file"
   check "Form$layout: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
