@@ -7,8 +7,13 @@
 namespace {
 
 Picture Filled(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-  Picture p{w, h, {}};
-  for (int i = 0; i < w * h; ++i) p.bgra.insert(p.bgra.end(), {b, g, r, 255});
+  Picture p{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 4)};
+  for (size_t i = 0; i < p.bgra.size(); i += 4) {
+    p.bgra[i] = b;
+    p.bgra[i + 1] = g;
+    p.bgra[i + 2] = r;
+    p.bgra[i + 3] = 255;
+  }
   return p;
 }
 
