@@ -1,7 +1,7 @@
 # The release: one zip with both programs and the user guide.
 #   cmake --build build/windows --target package
 # Only the Windows build packs anything; the test and demo programs stay out.
-foreach(program quillbar pathmend)
+foreach(program quillbar Pathmend)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION . COMPONENT release)
   endif()
