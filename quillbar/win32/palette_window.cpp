@@ -162,7 +162,7 @@ void AddTooltips(const LayoutDef& def, WindowParts& parts) {
     if (!c.tooltip) continue;
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.uFlags = TTF_SUBCLASS;
+    tool.uFlags = 0;  // mouse messages are relayed by Mouse(), not by subclassing
     tool.hwnd = parts.hwnd;
     tool.uId = i;
     tool.rect = PixelRect(VisibleRect(def, c), parts.dpi);
@@ -207,6 +207,12 @@ int16_t ShiftMask(WPARAM wp) {
 
 void Mouse(HWND hwnd, const LayoutDef& def, UINT msg, WPARAM wp, LPARAM lp) {
   const int n = def.number, dpi = Parts(n).dpi;
+  // The tooltips see the mouse too, except while a drag or a press holds it:
+  // a drag then costs no tooltip work per step.
+  if (Parts(n).tooltip && !(msg == WM_MOUSEMOVE && PaletteHoldsMouse(n))) {
+    MSG relayed{hwnd, msg, wp, lp, 0, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}};
+    SendMessageA(Parts(n).tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
   const double x = Twips(GET_X_LPARAM(lp), dpi), y = Twips(GET_Y_LPARAM(lp), dpi);
   const int16_t shift = ShiftMask(wp);
   switch (msg) {

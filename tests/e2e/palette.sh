@@ -61,6 +61,8 @@ for layout in 1 2 3 4; do
   check_eq "Form$layout: at the saved position" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
   check_eq "Form$layout: topmost" 1 "$TOPMOST"
   screenshot "$layout"
+  xdotool mousemove $(point "$layout" button4)
+  check "Form$layout: resting on a button shows its tooltip" vdriver window --class tooltips_class32 --timeout 8000
   section=_Cross; [ "$layout" = 2 ] && section=_Section
   choose "$layout" button1 0 3 1 _ImportXYZ
   choose "$layout" button2 4 6 1 "$section"
