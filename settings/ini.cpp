@@ -102,7 +102,12 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
   std::string work;
   work.reserve(content.size() + content.size() / 16 + entry.size() + section.size() + 16);
   work += kCrLf;
-  AppendWithCrLfLineEnds(work, content);
+  // The tidy step drops control characters at the start of the file, which can
+  // turn a first line such as "\t[Palette]" into a header; drop them before the
+  // search so the write lands where a later read will look.
+  size_t start = 0;
+  while (start < content.size() && static_cast<unsigned char>(content[start]) <= 13) ++start;
+  AppendWithCrLfLineEnds(work, start ? content.substr(start) : content);
   work += "[]";
   const std::string lower = LowerCopy(work);
   const size_t h = lower.find(headerPattern);

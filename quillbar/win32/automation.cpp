@@ -52,7 +52,8 @@ std::wstring Widen(std::string_view text) {
 
 std::string Narrow(std::wstring_view text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
   return narrow;
@@ -76,8 +77,10 @@ void ReadActiveDocument() {
   Variant result;
   Invoke(acadApp.Get(), L"ActiveDocument", DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   ComPtr<IDispatch> doc;
-  if (result.v.vt == VT_DISPATCH && result.v.pdispVal) doc = result.v.pdispVal;
-  else if (result.v.vt == VT_UNKNOWN && result.v.punkVal) CheckHr(result.v.punkVal->QueryInterface(IID_PPV_ARGS(&doc)));
+  if (result.v.vt == VT_DISPATCH && result.v.pdispVal)
+    doc = result.v.pdispVal;
+  else if (result.v.vt == VT_UNKNOWN && result.v.punkVal)
+    CheckHr(result.v.punkVal->QueryInterface(IID_PPV_ARGS(&doc)));
   // No drawing open: there is nothing to send commands to.
   if (!doc) ThrowSystemError(static_cast<unsigned long>(DISP_E_TYPEMISMATCH));
   acadDoc = doc;

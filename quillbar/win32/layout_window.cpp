@@ -102,8 +102,6 @@ void RegisterLayoutClass() {
   registered = true;
 }
 
-int Pixels(double twips, int dpi) { return TwipsToPixels(twips, dpi); }
-
 }  // namespace
 
 int ScreenDpi() {
@@ -111,6 +109,11 @@ int ScreenDpi() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
   if (screen) ReleaseDC(nullptr, screen);
   return dpi > 0 ? dpi : 96;
+}
+
+ScreenTwips PrimaryScreenTwips() {
+  const double twipsPerPixel = 1440.0 / ScreenDpi();
+  return {GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
 }
 
 void OpenLayout(int n) {
@@ -122,10 +125,9 @@ void OpenLayout(int n) {
   // The style has no frame, so the window rectangle is the client area. The
   // window starts at its designed position, which Form_Load keeps on each axis
   // whose saved coordinate the layout does not take.
-  const ScreenTwips screen{GetSystemMetrics(SM_CXSCREEN) * 1440.0 / dpi, GetSystemMetrics(SM_CYSCREEN) * 1440.0 / dpi};
-  const TwipPoint designed = DesignedPosition(def, screen);
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, Pixels(designed.x, dpi), Pixels(designed.y, dpi),
-                              Pixels(def.clientWidth, dpi), Pixels(def.clientHeight, dpi), nullptr, nullptr,
+  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi), TwipsToPixels(designed.y, dpi),
+                              TwipsToPixels(def.clientWidth, dpi), TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr,
                               GetModuleHandleA(nullptr), const_cast<LayoutDef*>(&def));
   if (!hwnd) ThrowLastError();
   slot.hwnd = hwnd;

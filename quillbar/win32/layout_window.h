@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "startup.h"
+
 // Creates layout n (1 to 4), runs its load behaviour (placing, currentLayout,
 // topmost) and shows it. Nothing happens if it is already open. Throws
 // SystemError when the window cannot be made.
@@ -19,3 +21,5 @@ inline constexpr char kLayoutClass[] = "QuillbarLayout";
 
 // The screen's logical dots per inch, for twips <-> pixels.
 int ScreenDpi();
+// The primary screen's size in twips.
+ScreenTwips PrimaryScreenTwips();

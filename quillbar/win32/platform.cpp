@@ -41,10 +41,7 @@ StartupOps RealStartupOps() {
   ops.programFolder = ProgramFolder;
   ops.attachApplication = AttachApplication;
   ops.readActiveDocument = ReadActiveDocument;
-  ops.screenSize = [] {
-    const double twipsPerPixel = 1440.0 / ScreenDpi();
-    return ScreenTwips{GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
-  };
+  ops.screenSize = PrimaryScreenTwips;
   ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
   };

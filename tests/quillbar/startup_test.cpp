@@ -244,7 +244,8 @@ TEST(TextToLong, ReadsDecimalNumbersRoundingHalfToEven) {
       {"-2147483649", std::nullopt},        {"99999999999999999999", std::nullopt},
       {"", std::nullopt}, {" ", std::nullopt}, {"abc", std::nullopt}, {"1.2.3", std::nullopt},
       {"1e", std::nullopt}, {"--1", std::nullopt}, {"0x10", std::nullopt}, {"1,5", std::nullopt},
-      {".", std::nullopt}, {"- 1", std::nullopt},
+      {".", std::nullopt}, {"- 1", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt},
+      {"1e99999999999", std::nullopt}, {"0e99999999999", 0}, {"5e-99999999999", 0}, {"7\n", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(TextToLong(c.text), c.value) << '"' << c.text << '"';
 }
@@ -284,6 +285,15 @@ TEST(FormLoadPosition, EachAxisFollowsTheLayoutsTest) {
     EXPECT_EQ(p.x, c.expected.x) << "Form" << c.layout << " left " << c.left;
     EXPECT_EQ(p.y, c.expected.y) << "Form" << c.layout << " top " << c.top;
   }
+}
+
+TEST(TwipsToPixels, FifteenTwipsPerPixelAt96Dpi) {
+  EXPECT_EQ(TwipsToPixels(1920, 96), 128);
+  EXPECT_EQ(TwipsToPixels(735, 96), 49);
+  EXPECT_EQ(TwipsToPixels(1605, 96), 107);
+  EXPECT_EQ(TwipsToPixels(-15, 96), -1);
+  EXPECT_EQ(TwipsToPixels(1920, 120), 160);
+  EXPECT_EQ(TwipsToPixels(735, 144), 74);  // 73.5, halves to even
 }
 
 TEST(DesignedPosition, CentresTheClientAreaOnTheScreen) {

@@ -115,6 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                   ";c\r\n\r\n[Palette]\r\nstartX=2\r\n"},
         WriteCase{"LowControlCharsTrimmedAtEnds", "\x01\t\r\n[Palette]\r\nstartX=1\t\x02", "Palette", "startY", "2",
                   "[Palette]\r\nstartY=2\r\nstartX=1\r\n"},
+        WriteCase{"ControlCharsBeforeFirstHeader", "\t\x01[Palette]\r\nstartX=1\r\n", "Palette", "startX", "5",
+                  "[Palette]\r\nstartX=5\r\n"},
         WriteCase{"ValueBlanksAndEqualsKept", "", "Palette", "k", " a = b ", "[Palette]\r\nk= a = b \r\n"},
         WriteCase{"LastLineKeyWithoutLineEndReplacedToTheEnd", "[Palette]\r\nstartY=1\r\nstartX=123456", "Palette", "startX", "5",
                   "[Palette]\r\nstartY=1\r\nstartX=5\r\n"},

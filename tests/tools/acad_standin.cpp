@@ -30,7 +30,8 @@ bool g_failSend = false;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -39,13 +40,16 @@ std::string Utf8(const std::wstring& text) {
 void LogCommand(const std::wstring& command) {
   std::wstring line;
   for (wchar_t c : command) {
-    if (c == L'\r') line += L"<CR>";
-    else if (c == L'\n') line += L"<LF>";
-    else line += c;
+    if (c == L'\r')
+      line += L"<CR>";
+    else if (c == L'\n')
+      line += L"<LF>";
+    else
+      line += c;
   }
   const std::string bytes = Utf8(line) + "\n";
-  HANDLE f = CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -166,10 +170,14 @@ int main() {
   bool registerObject = true;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
-    if (arg == L"--log" && i + 1 < argc) g_logPath = argv[++i];
-    else if (arg == L"--ready" && i + 1 < argc) readyPath = argv[++i];
-    else if (arg == L"--no-register") registerObject = false;
-    else if (arg == L"--fail-send") g_failSend = true;
+    if (arg == L"--log" && i + 1 < argc)
+      g_logPath = argv[++i];
+    else if (arg == L"--ready" && i + 1 < argc)
+      readyPath = argv[++i];
+    else if (arg == L"--no-register")
+      registerObject = false;
+    else if (arg == L"--fail-send")
+      g_failSend = true;
     else {
       fwprintf(stderr, L"acad stand-in: unknown argument %ls\n", argv[i]);
       return 2;
@@ -188,8 +196,8 @@ int main() {
   wc.lpszClassName = L"VeskAcadStandin";
   RegisterClassW(&wc);
   // Hidden: it only receives WM_CLOSE from a test that wants the stand-in gone.
-  CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                wc.hInstance, nullptr);
+  CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                nullptr);
 
   DWORD cookie = 0;
   if (registerObject) {

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Start-up latency of Quillbar.exe under Wine: from CreateProcess to its window
+# being visible, beside a minimal program that only shows a 128 x 49 topmost
+# window, timed the same way in the same run (warm wineserver, stand-in AutoCAD
+# running, the settings file present after the warm-up round).
+#
+#   cmake --preset windows && cmake --build build/windows \
+#     --target quillbar acad_standin bench_minimal_window startup_timer
+#   bash bench/quillbar_startup.sh [RUNS]        (default 30)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-30}
+B=build/windows
+source scripts/wine-env.sh
+wine_ready
+
+work=$(pwd)/build/bench-startup
+rm -rf "$work"
+mkdir -p "$work/quillbar" "$work/minimal"
+cp "$B/quillbar/Quillbar.exe" "$work/quillbar/"
+cp "$B/bench/win32/bench_minimal_window.exe" "$work/minimal/"
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+wine "$B/tests/tools/acad.exe" --log "$(winpath "$work/acad-log.txt")" --ready "$(winpath "$work/acad-ready")" \
+  >"$work/acad.out" 2>&1 &
+acad=$!
+trap 'kill $acad 2>/dev/null || true' EXIT
+for _ in $(seq 300); do [ -e "$work/acad-ready" ] && break; sleep 0.1; done
+[ -e "$work/acad-ready" ] || { echo "the stand-in AutoCAD did not come up" >&2; exit 1; }
+
+wine "$B/bench/win32/startup_timer.exe" "$runs" \
+  "$(winpath "$work/minimal/bench_minimal_window.exe")" MinimalWindow \
+  "$(winpath "$work/quillbar/Quillbar.exe")" QuillbarLayout

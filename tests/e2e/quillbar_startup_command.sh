@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A menu command reaches the drawing as its name and one CR; a drawing that can
+# no longer be reached ends the palette with the error report and saves nothing.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/quillbar_helpers.sh"
+e2e_setup
+fresh_app
+start_acad
+
+MNU_LAND=104     # command ids follow the menus' order from 100
+MNU_SECTION=107
+start_quillbar
+check "palette shown" palette_shown
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+check_bytes "commands arrive in order, each with one CR" "$ACAD_LOG" '_Landscape<CR>\n_Cross<CR>\n'
+end_process "$QB_PID"
+end_process "$ACAD_PID"
+
+# The drawing is gone: SendCommand fails.
+rm -f "$ACAD_LOG"
+start_acad --fail-send
+printf '[Palette]\r\nformNumber=2\r\n' >"$APP/Vesk.ini"
+start_quillbar
+check "palette shown" palette_shown
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION &
+sender=$!
+text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
+check_eq "error report names the error" $'Error 0x80010108:\nThe drawing is no longer open.' "$text"
+wait_exit_code "$QB_PID" 20
+check_eq "program ends after the report" 1 "$EXIT_CODE"
+wait "$sender" 2>/dev/null
+check "nothing logged" test ! -s "$ACAD_LOG"
+check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=2\r\n'
+end_process "$ACAD_PID"
+e2e_done
