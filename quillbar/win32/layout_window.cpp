@@ -2,11 +2,14 @@
 
 #include <array>
 
+#include "art_ids.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
 #include "layouts.h"
+#include "palette.h"
+#include "palette_window.h"
 #include "state.h"
 
 namespace {
@@ -46,6 +49,10 @@ void BuildMenus(OpenLayoutState& layout) {
 const LayoutDef* DefOf(HWND hwnd) { return reinterpret_cast<const LayoutDef*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (const LayoutDef* def = DefOf(hwnd)) {
+    LRESULT result = 0;
+    if (PaletteWindowMessage(hwnd, *def, msg, wp, lp, result)) return result;
+  }
   switch (msg) {
     case WM_NCCREATE: {
       const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
@@ -66,6 +73,7 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_DESTROY: {
       if (const LayoutDef* def = DefOf(hwnd)) {
+        DetachPaletteWindow(*def);
         OpenLayoutState& slot = Slot(def->number);
         slot.hwnd = nullptr;
         for (auto& popup : slot.popups) popup.reset();
@@ -86,7 +94,8 @@ void RegisterLayoutClass() {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = LayoutProc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hCursor = nullptr;  // each control's cursor is set on WM_SETCURSOR
+  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(IDI_QUILLBAR));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = kLayoutClass;
   if (!RegisterClassExA(&wc)) ThrowLastError();
@@ -113,23 +122,20 @@ void OpenLayout(int n) {
   RegisterLayoutClass();
   const LayoutDef& def = GetLayout(n);
   const int dpi = ScreenDpi();
-  // The style has no frame, so the window rectangle is the client area.
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, 0, 0, TwipsToPixels(def.clientWidth, dpi),
-                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
-                              const_cast<LayoutDef*>(&def));
+  // The style has no frame, so the window rectangle is the client area. The
+  // window starts at its designed position, which Form_Load keeps on each axis
+  // whose saved coordinate the layout does not take.
+  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi), TwipsToPixels(designed.y, dpi),
+                              TwipsToPixels(def.clientWidth, dpi), TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr,
+                              GetModuleHandleA(nullptr), const_cast<LayoutDef*>(&def));
   if (!hwnd) ThrowLastError();
   slot.hwnd = hwnd;
   try {
     BuildMenus(slot);
-    // Load behaviour: empty caption, the saved position where this layout takes
-    // it, its own number as the current layout, then always on top.
-    SetWindowTextA(hwnd, "");
-    const TwipPoint at =
-        FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft, State().paletteTop);
-    SetWindowPos(hwnd, nullptr, TwipsToPixels(at.x, dpi), TwipsToPixels(at.y, dpi), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    State().currentLayout = static_cast<uint8_t>(n);
-    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    AttachPaletteWindow(hwnd, def);
+    Form_Load(n);
+    AddPaletteTooltips(def);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
   } catch (...) {

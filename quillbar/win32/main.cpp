@@ -1,11 +1,13 @@
 // Quillbar's entry: start-up, then the window messages of the open layout.
 #include <windows.h>
+#include <commctrl.h>
 #include <objbase.h>
 
 #include "automation.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
+#include "palette_window.h"
 #include "platform.h"
 #include "startup.h"
 
@@ -14,6 +16,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
     Dispatch().sendCommand = SendCommandToDrawing;
+    UseRealPaletteWindows();
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     if (Main(RealStartupOps()) == StartupOutcome::Started) {
       MSG msg;
       while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

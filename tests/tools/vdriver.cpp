@@ -3,6 +3,8 @@
 // Every wait is a bounded poll; exit code 3 means the time ran out.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -19,6 +21,8 @@ struct Args {
   bool hasTitle = false, hasClass = false;
   DWORD timeoutMs = 10000;
   UINT id = 0;
+  int x = 0, y = 0, moves = 0;
+  DWORD pid = 0;
 };
 
 struct Found {
@@ -148,6 +152,59 @@ int Command(const Args& a) {
   return 0;
 }
 
+// Drag benchmark: a left press at client point x, y of the window, then `moves`
+// movement events with the left button held, posted in runs of 500. Every event
+// of a run lies one pixel right (or, in the next run, left) of the grab point,
+// so each moves the window by one pixel; a run has been handled when the window
+// stands 500 pixels on. Prints the events handled per second.
+int Drag(const Args& a) {
+  HWND w = WaitFor(a);
+  if (!w) return 3;
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+  LARGE_INTEGER f, t0, t1;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t0);
+  int done = 0;
+  for (int run = 0; done < a.moves; ++run) {
+    const int step = run % 2 ? -1 : 1, count = a.moves - done < 500 ? a.moves - done : 500;
+    RECT r;
+    GetWindowRect(w, &r);
+    const LONG target = r.left + step * count;
+    for (int i = 0; i < count; ++i) PostMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(a.x + step, a.y));
+    const DWORD start = GetTickCount();
+    for (;;) {
+      GetWindowRect(w, &r);
+      if (r.left == target) break;
+      if (GetTickCount() - start > 60000) {
+        std::fprintf(stderr, "vdriver: the window stopped at %ld, not %ld\n", r.left, target);
+        return 3;
+      }
+      Sleep(1);
+    }
+    done += count;
+  }
+  QueryPerformanceCounter(&t1);
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(a.x, a.y));
+  const double seconds = double(t1.QuadPart - t0.QuadPart) / double(f.QuadPart);
+  std::printf("moves=%d seconds=%.3f per_second=%.0f\n", a.moves, seconds, seconds > 0 ? a.moves / seconds : 0.0);
+  return 0;
+}
+
+// Working set of process `pid` (GetProcessMemoryInfo).
+int Memory(const Args& a) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, a.pid);
+  if (!p) return 3;
+  PROCESS_MEMORY_COUNTERS m{};
+  const BOOL ok = GetProcessMemoryInfo(p, &m, sizeof m);
+  CloseHandle(p);
+  if (!ok) return 4;
+  std::printf("working_set_kb=%llu peak_kb=%llu private_kb=%llu\n",
+              static_cast<unsigned long long>(m.WorkingSetSize / 1024),
+              static_cast<unsigned long long>(m.PeakWorkingSetSize / 1024),
+              static_cast<unsigned long long>(m.PagefileUsage / 1024));
+  return 0;
+}
+
 int Screen() {
   HDC dc = GetDC(nullptr);
   std::printf("w=%d h=%d dpi=%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
@@ -176,6 +233,8 @@ int Usage() {
                "       vdriver gone --class C [--title T] [--timeout MS]\n"
                "       vdriver count --class C [--title T]\n"
                "       vdriver command --class C --id N [--timeout MS]\n"
+               "       vdriver drag --class C --x X --y Y --moves N\n"
+               "       vdriver memory --pid P\n"
                "       vdriver screen | list\n");
   return 2;
 }
@@ -195,6 +254,10 @@ int main(int argc, char** argv) {
     else if (k == "--press") a.press = v;
     else if (k == "--timeout") a.timeoutMs = static_cast<DWORD>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--id") a.id = static_cast<UINT>(std::strtoul(v.c_str(), nullptr, 10));
+    else if (k == "--x") a.x = std::atoi(v.c_str());
+    else if (k == "--y") a.y = std::atoi(v.c_str());
+    else if (k == "--moves") a.moves = std::atoi(v.c_str());
+    else if (k == "--pid") a.pid = static_cast<DWORD>(std::strtoul(v.c_str(), nullptr, 10));
     else return Usage();
   }
   if (a.verb == "box" && a.hasTitle) return Box(a);
@@ -202,6 +265,8 @@ int main(int argc, char** argv) {
   if (a.verb == "gone" && (a.hasClass || a.hasTitle)) return Gone(a);
   if (a.verb == "count") return Count(a);
   if (a.verb == "command" && (a.hasClass || a.hasTitle)) return Command(a);
+  if (a.verb == "drag" && a.hasClass) return Drag(a);
+  if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
   if (a.verb == "list") return List();
   return Usage();

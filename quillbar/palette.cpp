@@ -1,0 +1,152 @@
+#include "palette.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "ini.h"
+#include "numbers.h"
+#include "state.h"
+
+namespace {
+
+constexpr const char* kSection = "Palette";
+
+// The control of one layout that holds the mouse after a press on it.
+struct MouseHolder {
+  int layout = 0;
+  const ControlDef* control = nullptr;
+};
+MouseHolder held;
+
+// Set by a left press on the title, cleared when the title lets the mouse go.
+// A movement drags only while this is set: grabX and grabY then belong to the
+// press that started this drag, not to an earlier one, so sweeping a held
+// button across the title from elsewhere cannot make the palette jump.
+bool titleGrabbed = false;
+
+void Release() {
+  held = {};
+  titleGrabbed = false;
+}
+
+}  // namespace
+
+PaletteWindowOps& PaletteWindows() {
+  static PaletteWindowOps ops;
+  return ops;
+}
+
+int32_t RoundToTwips(double value) {
+  constexpr double lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
+  if (std::isnan(value)) return 0;
+  return static_cast<int32_t>(std::clamp(RoundHalfEven(value), lo, hi));
+}
+
+void Form_Load(int layout) {
+  const LayoutDef& def = GetLayout(layout);
+  PaletteState& s = State();
+  PaletteWindowOps& w = PaletteWindows();
+  w.setCaption(layout, "");
+  if (FindControl(def, ControlRole::Title)->kind == ControlKind::Label) w.setTitleText(layout, kPaletteTitle);
+  // The window was made at the layout's designed position; that stays on each
+  // axis whose saved coordinate the layout does not take.
+  const TwipPoint at = FormLoadPosition(def, w.windowPosition(layout), s.paletteLeft, s.paletteTop);
+  w.moveWindow(layout, at.x, at.y);
+  s.currentLayout = static_cast<uint8_t>(layout);
+  w.makeTopmost(layout);
+}
+
+void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
+  if (button != kLeftButton) return;
+  PaletteState& s = State();
+  s.grabX = RoundToTwips(x);
+  s.grabY = RoundToTwips(y);
+  titleGrabbed = true;
+}
+
+void Title_MouseMove(int layout, int16_t buttons, int16_t, float x, float y) {
+  if (!(buttons & kLeftButton) || !titleGrabbed) return;
+  PaletteState& s = State();
+  PaletteWindowOps& w = PaletteWindows();
+  TwipPoint at = w.windowPosition(layout);
+  int32_t newLeft = RoundToTwips(static_cast<double>(at.x) + static_cast<double>(x) - s.grabX);
+  int32_t newTop = RoundToTwips(static_cast<double>(at.y) + static_cast<double>(y) - s.grabY);
+  w.moveWindow(layout, newLeft, newTop);
+  TwipPoint now = w.windowPosition(layout);
+  s.paletteLeft = now.x;
+  s.paletteTop = now.y;
+}
+
+void lblMin_Click(int layout) {
+  PaletteState& s = State();
+  int next = NextLayout(layout);
+  s.currentLayout = static_cast<uint8_t>(next);
+  WriteIniValue(s.iniPath, kSection, "formNumber", std::to_string(next));
+  PaletteWindows().openLayout(next);
+  PaletteWindows().closeLayout(layout);
+}
+
+void lblX_Click(int layout) {
+  PaletteState& s = State();
+  s.currentLayout = static_cast<uint8_t>(layout);
+  WriteIniValue(s.iniPath, kSection, "formNumber", std::to_string(layout));
+  WriteIniValue(s.iniPath, kSection, "startX", std::to_string(s.paletteLeft));
+  WriteIniValue(s.iniPath, kSection, "startY", std::to_string(s.paletteTop));
+  for (int other = 1; other <= 4; ++other)
+    if (other != layout) PaletteWindows().closeLayout(other);
+  PaletteWindows().closeLayout(layout);
+}
+
+void CommandButton_MouseDown(int layout, const ControlDef& button, int16_t pressed, int16_t, float, float) {
+  if (pressed != kLeftButton) return;
+  PaletteWindows().popupMenu(layout, button.menu);
+}
+
+void PaletteMouseDown(int layout, int16_t button, int16_t shift, double x, double y) {
+  if (held.layout != layout) Release();
+  const ControlDef* c = held.control ? held.control : HitTest(GetLayout(layout), x, y);
+  if (!c) return;
+  held = {layout, c};
+  float cx = static_cast<float>(x - c->rect.left), cy = static_cast<float>(y - c->rect.top);
+  switch (c->role) {
+    case ControlRole::Title:
+      Title_MouseDown(layout, button, shift, cx, cy);
+      break;
+    case ControlRole::Command:
+      CommandButton_MouseDown(layout, *c, button, shift, cx, cy);
+      // The menu's own loop took the release; the button no longer holds the mouse.
+      if (button == kLeftButton) Release();
+      break;
+    default:
+      break;  // lblX and lblMin act on the click, at the release
+  }
+}
+
+void PaletteMouseMove(int layout, int16_t buttons, int16_t shift, double x, double y) {
+  const ControlDef* c = held.layout == layout && held.control ? held.control : HitTest(GetLayout(layout), x, y);
+  if (c && c->role == ControlRole::Title)
+    Title_MouseMove(layout, buttons, shift, static_cast<float>(x - c->rect.left), static_cast<float>(y - c->rect.top));
+}
+
+void PaletteMouseUp(int layout, int16_t button, int16_t stillHeld, int16_t, double x, double y) {
+  if (held.layout != layout || !held.control) return;
+  const ControlDef* c = held.control;
+  if (stillHeld == 0) Release();
+  // A click is a left press and release on the same control.
+  if (button != kLeftButton || HitTest(GetLayout(layout), x, y) != c) return;
+  if (c->role == ControlRole::Close) {
+    Release();
+    lblX_Click(layout);
+  } else if (c->role == ControlRole::Switch) {
+    Release();
+    lblMin_Click(layout);
+  }
+}
+
+void PaletteMouseLost(int layout) {
+  if (held.layout == layout || held.layout == 0) Release();
+}
+
+bool PaletteHoldsMouse(int layout) { return held.layout == layout && held.control != nullptr; }

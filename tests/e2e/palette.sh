@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The palette under Wine with the stand-in AutoCAD and real mouse input (xdotool)
+# at points computed from the layouts' twips: every command button of every
+# layout opens its menu while held and an entry reaches AutoCAD; "/" cycles the
+# layouts and records each; a drag moves the window by exactly the pointer's
+# offset and "X" saves it; presses on "X" over the title close without dragging;
+# right presses do nothing. A screenshot of each layout is kept in $E2E_DIR.
+source "$(dirname "$0")/lib.sh"
+source "$VESK_ROOT/scripts/palette-driver.sh"
+e2e_setup
+
+APP=$E2E_DIR/app
+INI=$APP/Vesk.ini
+LOG=$E2E_DIR/acad.log
+mkdir -p "$APP"
+cp "$QUILLBAR_EXE" "$APP/Quillbar.exe"
+PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+
+wine_start "$ACAD_EXE" --log "$(winepath -w "$LOG")" --ready "$(winepath -w "$E2E_DIR/acad.ready")"
+for ((i = 0; i < 100; i++)); do [ -e "$E2E_DIR/acad.ready" ] && break; sleep 0.1; done
+[ -e "$E2E_DIR/acad.ready" ] || { fail "the stand-in AutoCAD did not start"; e2e_done; }
+
+# Starts the palette on layout $1 at twips $2, $3 (written as a saved position).
+start_palette() {
+  printf '[Palette]\r\nstartY=%s\r\nstartX=%s\r\nformNumber=%s\r\n' "$3" "$2" "$1" >"$INI"
+  wine_start "$APP/Quillbar.exe"
+  QB_PID=$WINE_PID
+  wait_layout "$1"
+}
+
+# choose LAYOUT BUTTON ENTRY ENTRIES MOUSE_BUTTON EXPECTED: picks the entry and
+# checks what AutoCAD got.
+choose() {
+  local before
+  before=$(log_lines "$LOG")
+  if ! menu_pick "$1" "$2" "$3" "$4" "$5"; then
+    fail "Form$1 $2: a held left press opens its menu"
+    return
+  fi
+  wait_log_grows "$LOG" "$before"
+  check_eq "Form$1 $2: entry $3 sends $6" "$6<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
+}
+
+screenshot() {
+  local file=$E2E_DIR/form$1.png
+  pointer_away
+  import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$file"
+  check_eq "Form$1: screenshot has the window's size" "$WW $WH" "$(identify -format '%w %h' "$file")"
+  check "Form$1: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
+}
+
+close_palette() {
+  xdotool mousemove $(point "$1" lblX) click 1
+  check "Form$1: X ends the program" wait_exit "$QB_PID" 15
+}
+
+# Every layout: size, topmost, a screenshot, the four menus, right presses.
+for layout in 1 2 3 4; do
+  if ! start_palette "$layout" 3000 2250; then fail "Form$layout opens"; continue; fi
+  check_eq "Form$layout: client size in pixels" "$(palette_size "$layout")" "$WW $WH"
+  check_eq "Form$layout: at the saved position" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
+  check_eq "Form$layout: topmost" 1 "$TOPMOST"
+  screenshot "$layout"
+  xdotool mousemove $(point "$layout" button4)
+  check "Form$layout: resting on a button shows its tooltip" vdriver window --class tooltips_class32 --timeout 8000
+  section=_Cross; [ "$layout" = 2 ] && section=_Section
+  choose "$layout" button1 0 3 1 _ImportXYZ
+  choose "$layout" button2 4 6 1 "$section"
+  choose "$layout" button3 5 8 1 _ADDL
+  choose "$layout" button4 2 3 3 _Vesk   # chosen with the right button
+  # Right presses on a command button and on the title do nothing.
+  xdotool mousemove $(point "$layout" button1) click 3
+  check "Form$layout: a right press opens no menu" \
+    test "$(vdriver window --class '#32768' --timeout 1500 >/dev/null; echo $?)" = 3
+  read -r x y <<<"$(point "$layout" title)"
+  xdotool mousemove "$x" "$y" mousedown 3 mousemove $((x + 30)) $((y + 20)) mouseup 3
+  read_window
+  check_eq "Form$layout: a right drag does not move it" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
+  close_palette "$layout"
+  check_bytes "Form$layout: X saves layout and the unchanged position" "$INI" \
+    "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=$layout\r\n"
+done
+
+# "/" four times: each layout opens where the last stood; the file names it at once.
+start_palette 1 3000 2250
+n=1
+for step in 1 2 3 4; do
+  xdotool mousemove $(point "$n" lblMin) click 1
+  n=$(( n % 4 + 1 ))
+  check "switch $step: Form$n shows alone" wait_layout "$n"
+  check_eq "switch $step: formNumber" "$n" "$(sed -n 's/^formNumber=\([0-9]*\)\r$/\1/p' "$INI")"
+  check_eq "switch $step: same place" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
+done
+check_bytes "four switches change only formNumber" "$INI" "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=1\r\n"
+
+# A press on "X" where it lies over the title, moved a little before the release:
+# it closes, and nothing was dragged.
+read -r x y <<<"$(point 1 lblX)"
+xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + 2)) $((y + 1)) mouseup 1
+check "X over the title closes" wait_exit "$QB_PID" 15
+check_bytes "X over the title did not drag" "$INI" "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=1\r\n"
+
+# A drag by (dx, dy) pixels in steps, partly off the left edge of the screen,
+# holding the banner far enough right that the pointer itself stays on screen.
+start_palette 3 3000 2250
+x=$((WX + $(palette_px 1000))) y=$((WY + $(palette_px 600)))
+dx=-250 dy=40
+xdotool mousemove "$x" "$y" mousedown 1
+for step in 1 2 3 4 5; do xdotool mousemove $((x + dx * step / 5)) $((y + dy * step / 5)); done
+xdotool mouseup 1
+read_window
+check_eq "drag moves the window by the pointer's offset" "$(( $(palette_px 3000) + dx )) $(( $(palette_px 2250) + dy ))" "$WX $WY"
+close_palette 3
+tw=$(( 1440 / PALETTE_DPI ))
+check_bytes "X saves the dragged position in twips" "$INI" \
+  "[Palette]\r\nstartY=$(( ($(palette_px 2250) + dy) * tw ))\r\nstartX=$(( ($(palette_px 3000) + dx) * tw ))\r\nformNumber=3\r\n"
+
+e2e_done

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The palette on a display scaled to 144 dpi (a prefix of its own): every layout
+# grows as a whole from its twips, its controls sit where the twips put them at
+# that scaling (a press at each computed point reaches its control), and the
+# saved position stays in twips. Screenshots are kept in $E2E_DIR.
+export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine144
+export WINEPREFIX=$VESK_WINE_DIR/prefix
+export VESK_DPI=144
+source "$(dirname "$0")/lib.sh"
+source "$VESK_ROOT/scripts/palette-driver.sh"
+e2e_setup
+trap 'e2e_cleanup; wine_stop' EXIT
+
+APP=$E2E_DIR/app
+INI=$APP/Vesk.ini
+LOG=$E2E_DIR/acad.log
+mkdir -p "$APP"
+cp "$QUILLBAR_EXE" "$APP/Quillbar.exe"
+PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+check_eq "the prefix runs at 144 dpi" 144 "$PALETTE_DPI"
+
+wine_start "$ACAD_EXE" --log "$(winepath -w "$LOG")" --ready "$(winepath -w "$E2E_DIR/acad.ready")"
+for ((i = 0; i < 100; i++)); do [ -e "$E2E_DIR/acad.ready" ] && break; sleep 0.1; done
+
+for layout in 1 2 3 4; do
+  printf '[Palette]\r\nstartY=1500\r\nstartX=3000\r\nformNumber=%s\r\n' "$layout" >"$INI"
+  wine_start "$APP/Quillbar.exe"
+  pid=$WINE_PID
+  if ! line=$(vdriver window --class QuillbarLayout --timeout 20000); then fail "Form$layout opens"; continue; fi
+  wx=$(field "$line" clientx) wy=$(field "$line" clienty)
+  check_eq "Form$layout: size scaled from twips" "$(palette_size "$layout")" "$(field "$line" cx) $(field "$line" cy)"
+  check_eq "Form$layout: position scaled from twips" "$(palette_px 3000) $(palette_px 1500)" "$wx $wy"
+  pointer_away
+  file=$E2E_DIR/form$layout-144dpi.png
+  import -window root -crop "$(field "$line" cx)x$(field "$line" cy)+$wx+$wy" +repage "$file"
+  check "Form$layout: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
+  # Each command button opens its own menu: the menus have 3, 6, 8 and 3 entries.
+  for b in 1 2 3 4; do
+    read -r cx cy <<<"$(palette_centre "$layout" button$b)"
+    xdotool mousemove $((wx + cx)) $((wy + cy)) mousedown 1
+    menu=$(vdriver window --class '#32768' --timeout 5000)
+    xdotool mouseup 1
+    entries=$(( $(field "$menu" cy) * 96 / PALETTE_DPI ))
+    xdotool key Escape
+    vdriver gone --class '#32768' --timeout 3000 >/dev/null
+    check "Form$layout: button $b opens a menu" test -n "$menu"
+    [ "$b" = 1 ] && first_height=$entries
+    [ "$b" = 2 ] && check "Form$layout: button 2's menu is twice as tall as button 1's" \
+      test $(( entries * 10 / first_height )) -ge 19 -a $(( entries * 10 / first_height )) -le 21
+  done
+  read -r cx cy <<<"$(palette_centre "$layout" lblX)"
+  xdotool mousemove $((wx + cx)) $((wy + cy)) click 1
+  check "Form$layout: X closes" wait_exit "$pid" 15
+  check_bytes "Form$layout: position saved in twips" "$INI" "[Palette]\r\nstartY=1500\r\nstartX=3000\r\nformNumber=$layout\r\n"
+done
+
+e2e_done
