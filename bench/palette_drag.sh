@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 VESK_ROOT=$(pwd)
 MOVES=${1:-10000}
 cmake --preset windows >/dev/null
-cmake --build build/windows --target quillbar acad_standin vdriver minimal_window >/dev/null
+cmake --build build/windows --target quillbar acad_standin vdriver bench_minimal_window >/dev/null
 
 export VESK_WINE_DIR=$VESK_ROOT/build/wine-bench
 export WINEPREFIX=$VESK_WINE_DIR/prefix
@@ -36,9 +36,9 @@ wait_layout 4
 palette_pid=$(field "$(vdriver window --class QuillbarLayout)" pid)
 palette_mem=$(vdriver memory --pid "$palette_pid")
 
-wine build/windows/tests/tools/minimal_window.exe >>"$DIR/wine.log" 2>&1 &
+wine build/windows/bench/win32/bench_minimal_window.exe >>"$DIR/wine.log" 2>&1 &
 pids+=($!)
-minimal_pid=$(field "$(vdriver window --class VeskMinimalWindow --timeout 20000)" pid)
+minimal_pid=$(field "$(vdriver window --class MinimalWindow --timeout 20000)" pid)
 minimal_mem=$(vdriver memory --pid "$minimal_pid")
 
 read -r tx ty <<<"$(palette_centre 4 title)"

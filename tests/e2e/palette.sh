@@ -6,19 +6,16 @@
 # offset and "X" saves it; presses on "X" over the title close without dragging;
 # right presses do nothing. A screenshot of each layout is kept in $E2E_DIR.
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
 e2e_setup
 
-APP=$E2E_DIR/app
+fresh_app
 INI=$APP/Vesk.ini
-LOG=$E2E_DIR/acad.log
-mkdir -p "$APP"
-cp "$QUILLBAR_EXE" "$APP/Quillbar.exe"
 PALETTE_DPI=$(field "$(vdriver screen)" dpi)
 
-wine_start "$ACAD_EXE" --log "$(winepath -w "$LOG")" --ready "$(winepath -w "$E2E_DIR/acad.ready")"
-for ((i = 0; i < 100; i++)); do [ -e "$E2E_DIR/acad.ready" ] && break; sleep 0.1; done
-[ -e "$E2E_DIR/acad.ready" ] || { fail "the stand-in AutoCAD did not start"; e2e_done; }
+start_acad
+LOG=$ACAD_LOG
 
 # Starts the palette on layout $1 at twips $2, $3 (written as a saved position).
 start_palette() {

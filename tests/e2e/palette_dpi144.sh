@@ -7,20 +7,18 @@ export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine144
 export WINEPREFIX=$VESK_WINE_DIR/prefix
 export VESK_DPI=144
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
 e2e_setup
 trap 'e2e_cleanup; wine_stop' EXIT
 
-APP=$E2E_DIR/app
+fresh_app
 INI=$APP/Vesk.ini
-LOG=$E2E_DIR/acad.log
-mkdir -p "$APP"
-cp "$QUILLBAR_EXE" "$APP/Quillbar.exe"
 PALETTE_DPI=$(field "$(vdriver screen)" dpi)
 check_eq "the prefix runs at 144 dpi" 144 "$PALETTE_DPI"
 
-wine_start "$ACAD_EXE" --log "$(winepath -w "$LOG")" --ready "$(winepath -w "$E2E_DIR/acad.ready")"
-for ((i = 0; i < 100; i++)); do [ -e "$E2E_DIR/acad.ready" ] && break; sleep 0.1; done
+start_acad
+LOG=$ACAD_LOG
 
 for layout in 1 2 3 4; do
   printf '[Palette]\r\nstartY=1500\r\nstartX=3000\r\nformNumber=%s\r\n' "$layout" >"$INI"
