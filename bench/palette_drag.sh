@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Palette benchmark under Wine (not a test): how many title-drag movement events
 # Quillbar handles per second, each moving its window, and its working set after
-# start-up beside a bare window program's.
+# start-up, each beside a bare window program's measured in the same run.
 #   bash bench/palette_drag.sh [MOVES]     (default 10000; builds what it needs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,8 +43,11 @@ minimal_mem=$(vdriver memory --pid "$minimal_pid")
 
 read -r tx ty <<<"$(palette_centre 4 title)"
 drag=$(vdriver drag --class QuillbarLayout --x "$tx" --y "$ty" --moves "$MOVES")
+bare_drag=$(vdriver drag --class MinimalWindow --x 10 --y 10 --moves "$MOVES")
 
-echo "drag:              $drag"
+echo "palette drag:      $drag"
+echo "bare window drag:  $bare_drag"
+echo "palette drag rate / bare window's: $(awk -v p="$(field "$drag" per_second)" -v b="$(field "$bare_drag" per_second)" 'BEGIN { printf "%.2f", p / b }')"
 echo "palette memory:    $palette_mem"
 echo "minimal window:    $minimal_mem"
 p=$(field "$palette_mem" working_set_kb) m=$(field "$minimal_mem" working_set_kb)
