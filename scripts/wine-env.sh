@@ -72,11 +72,20 @@ REG
   touch "$WINEPREFIX/.vesk-ready"
 }
 
+# Start the prefix's wineserver ourselves, detached from every caller's output
+# (it lingers 30 s after its last client). A server that a program under test
+# starts keeps that test's stdout open, and ctest then waits for it to end.
+wine_server() {
+  local rc=0
+  wineserver -p30 </dev/null >/dev/null 2>&1 || rc=$?
+  [ $rc -eq 0 ] || [ $rc -eq 2 ]  # 2: a server already runs for this prefix
+}
+
 wine_ready() {
   mkdir -p "$VESK_WINE_DIR"
   exec 8>"$VESK_WINE_DIR/lock"
   flock 8
-  wine_display && wine_prefix
+  wine_display && wine_prefix && wine_server
   local rc=$?
   flock -u 8; exec 8>&-
   return $rc
