@@ -72,13 +72,15 @@ REG
   touch "$WINEPREFIX/.vesk-ready"
 }
 
-# Start the prefix's wineserver ourselves, detached from every caller's output
-# (it lingers 30 s after its last client). A server that a program under test
-# starts keeps that test's stdout open, and ctest then waits for it to end.
+# Start the prefix's wineserver and its background services (explorer, services,
+# devices) ourselves, detached from every caller's output; the server lingers 30 s
+# after its last client. Started by a program under test, they would keep that
+# test's stdout open, and ctest would wait for them to end.
 wine_server() {
   local rc=0
   wineserver -p30 </dev/null >/dev/null 2>&1 || rc=$?
-  [ $rc -eq 0 ] || [ $rc -eq 2 ]  # 2: a server already runs for this prefix
+  [ $rc -eq 2 ] && return 0  # a server already runs for this prefix
+  [ $rc -eq 0 ] && wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 wine_ready() {
