@@ -13,7 +13,7 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 // Hand-edited files may end lines with a lone LF or a lone CR; the writer works
 // on CR LF only, so every line end becomes CR LF first.
 // Appends `text` to `out` that way.
-void AppendWithCrLfLineEnds(std::string& out, const std::string& text) {
+void AppendWithCrLfLineEnds(std::string& out, std::string_view text) {
   size_t from = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
@@ -27,7 +27,7 @@ void AppendWithCrLfLineEnds(std::string& out, const std::string& text) {
     out += kCrLf;
     from = i + 1;
   }
-  out.append(text, from, std::string::npos);
+  out.append(text.substr(from));
 }
 
 // No run of more than two CR LF pairs (at most one empty line in a row), no
@@ -107,7 +107,7 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
   // search so the write lands where a later read will look.
   size_t start = 0;
   while (start < content.size() && static_cast<unsigned char>(content[start]) <= 13) ++start;
-  AppendWithCrLfLineEnds(work, start ? content.substr(start) : content);
+  AppendWithCrLfLineEnds(work, std::string_view(content).substr(start));
   work += "[]";
   const std::string lower = LowerCopy(work);
   const size_t h = lower.find(headerPattern);
