@@ -1,8 +1,6 @@
 #include "run.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 
 #include "error.h"
 #include "ini.h"
@@ -63,11 +61,6 @@ std::string UnspellableFolderText() {
          "then run Pathmend again.";
 }
 
-// The same shape as Quillbar's report: the number, then the description below it.
-std::string ErrorReportText(unsigned long number, const std::string& description) {
-  return "Error " + std::to_string(number) + ":" + kLf + (description.empty() ? "Unknown error" : description);
-}
-
 void Main() {
   const ProgramFolder folder = Platform().programFolder();
   // A path with "?" in place of the characters the code page lacks would corrupt the .lsp file.
@@ -100,26 +93,15 @@ void Main() {
 }
 
 int RunPathmend() {
-  unsigned long number = 0;
-  std::string description;
+  std::string report;
   try {
     Main();
     return 0;
-  } catch (const SystemError& e) {
-    number = e.number;
-    description = e.what();
-  } catch (const std::bad_alloc&) {
-    number = 8;  // ERROR_NOT_ENOUGH_MEMORY
-    description = "Not enough memory resources are available to process this command.";
-  } catch (const std::exception& e) {
-    number = 1359;  // ERROR_INTERNAL_ERROR
-    description = e.what();
   } catch (...) {
-    number = 1359;
-    description = "An internal error occurred.";
+    report = CurrentErrorReportText();
   }
   try {
-    Box(ErrorReportText(number, description), kBoxOk | kIconStop);
+    Box(report, kBoxOk | kIconStop);
   } catch (...) {
     // Nothing is left to tell the user with; the program ends all the same.
   }

@@ -22,7 +22,6 @@ std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
 std::string NotFixedText(const RunNames& names);
 std::string UnspellableFolderText();
-std::string ErrorReportText(unsigned long number, const std::string& description);
 
 extern const char* const kProgramTitle;  // "Pathmend"
 

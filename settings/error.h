@@ -14,3 +14,12 @@ struct SystemError : std::runtime_error {
 [[noreturn]] void ThrowLastError();
 // The same for a known error number (GetLastError() or errno).
 [[noreturn]] void ThrowSystemError(unsigned long number);
+
+// What the program-wide error report shows: "Error <number>:", then the description.
+// HRESULTs read best in hex, system error codes in decimal.
+std::string ErrorReportText(unsigned long number, const std::string& description);
+
+// Call inside a catch block: the report's text for the exception being handled.
+// A SystemError gives its own number and text; anything else the Windows codes
+// for lack of memory (8) or an internal error (1359) with their system texts.
+std::string CurrentErrorReportText();

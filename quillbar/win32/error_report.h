@@ -3,11 +3,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
-// The report's text for an error number and description.
-std::string ErrorReportText(unsigned long number, const std::string& description);
-
 // Call inside a catch block: reports the exception being handled over `owner`
 // (or no window) and ends the process. Steps already done stay done.
 [[noreturn]] void EndWithErrorReport(HWND owner);

@@ -4,7 +4,6 @@
 #include <objbase.h>
 
 #include "census.h"
-#include "error_report.h"
 #include "platform.h"
 
 namespace {
@@ -31,12 +30,6 @@ TEST_F(Com, CensusMatchesImageNamesExactly) {
 TEST(InstanceGuard, FirstCallOwnsTheGuardAndLaterCopiesSeeIt) {
   EXPECT_FALSE(EarlierInstanceRuns());
   EXPECT_FALSE(EarlierInstanceRuns()) << "the owner is not its own earlier instance";
-}
-
-TEST(ErrorReportText, ShowsNumberAndDescription) {
-  EXPECT_EQ(ErrorReportText(5, "Access is denied."), "Error 5:\nAccess is denied.");
-  EXPECT_EQ(ErrorReportText(0x80010108, "Gone."), "Error 0x80010108:\nGone.");
-  EXPECT_EQ(ErrorReportText(0x800401E3, ""), "Error 0x800401E3:\nUnknown error");
 }
 
 }  // namespace
