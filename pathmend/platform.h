@@ -28,15 +28,6 @@ struct PlatformOps {
 
 PlatformOps& Platform();
 
-// Restores the platform calls when it goes out of scope.
-struct ScopedPlatformOps {
-  ScopedPlatformOps() : saved(Platform()) {}
-  ~ScopedPlatformOps() { Platform() = saved; }
-  ScopedPlatformOps(const ScopedPlatformOps&) = delete;
-  ScopedPlatformOps& operator=(const ScopedPlatformOps&) = delete;
-  PlatformOps saved;
-};
-
 #ifdef _WIN32
 // GetModuleFileNameW and MessageBoxA.
 PlatformOps RealPlatformOps();

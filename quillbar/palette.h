@@ -35,15 +35,6 @@ struct PaletteWindowOps {
 
 PaletteWindowOps& PaletteWindows();
 
-// Restores the window operations when it goes out of scope (tests).
-struct ScopedPaletteWindows {
-  ScopedPaletteWindows() : saved(PaletteWindows()) {}
-  ~ScopedPaletteWindows() { PaletteWindows() = saved; }
-  ScopedPaletteWindows(const ScopedPaletteWindows&) = delete;
-  ScopedPaletteWindows& operator=(const ScopedPaletteWindows&) = delete;
-  PaletteWindowOps saved;
-};
-
 // A position in twips: nearest integer, halves to even, kept inside the 32-bit range.
 int32_t RoundToTwips(double value);
 

@@ -1,6 +1,6 @@
 // The few file-system calls of both programs. Everything that differs between
 // Windows and the Linux test build sits behind Files(); unit tests swap single
-// entries to inject failures and put them back with ScopedFileOps.
+// entries to inject failures.
 #pragma once
 #include <functional>
 #include <string>
@@ -25,15 +25,6 @@ struct FileOps {
 
 FileOps& Files();
 FileOps RealFileOps();
-
-// Restores the real file operations when it goes out of scope.
-struct ScopedFileOps {
-  ScopedFileOps() : saved(Files()) {}
-  ~ScopedFileOps() { Files() = saved; }
-  ScopedFileOps(const ScopedFileOps&) = delete;
-  ScopedFileOps& operator=(const ScopedFileOps&) = delete;
-  FileOps saved;
-};
 
 // The temporary file that stands beside `path` while it is rewritten.
 std::string TempPathFor(const std::string& path);

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "../common/restore.h"
 #include "fileio.h"
 #include "platform.h"
 
@@ -38,7 +39,7 @@ struct ScriptedDesktop {
       return answer;
     };
   }
-  ScopedPlatformOps restore;
+  Restore<PlatformOps> restore{Platform()};
   std::vector<Box> boxes;
   std::deque<int> answers;
 };
@@ -67,7 +68,7 @@ struct WindowsPaths {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
   }
-  ScopedFileOps restore;
+  Restore<FileOps> restore{Files()};
 };
 
 // The read-only attribute on Windows, no write permission on Linux.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "fileio.h"
@@ -120,7 +121,7 @@ TEST_F(InFile, MissingFileShowsTheBoxAndTouchesNothing) {
 
 TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
   WriteBytes(lsp, oldText);
-  ScopedFileOps restore;
+  Restore<FileOps> restore{Files()};
   for (FileKind kind : {FileKind::HiddenOrSystem, FileKind::Directory}) {
     Files().probe = [kind](const std::string&) { return kind; };
     EXPECT_FALSE(Replace());
@@ -152,7 +153,7 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
   for (int step = Probe; step < Steps; ++step) {
     SCOPED_TRACE(step);
     WriteBytes(lsp, oldText);
-    ScopedFileOps restore;
+    Restore<FileOps> restore{Files()};
     const FileOps real = RealFileOps();
     auto fail = [] { ThrowSystemError(5); };
     if (step == Probe) Files().probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };

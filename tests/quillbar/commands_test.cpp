@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/restore.h"
 #include "commands.h"
 #include "error.h"
 #include "fake_files.h"
@@ -88,14 +89,12 @@ TEST(CommandIds, AreUniqueAndLeadBackToTheirEntry) {
 
 struct RunCommandTest : testing::Test {
   void SetUp() override {
-    saved = Dispatch();
     Dispatch().sendCommand = [this](const std::string& text) {
       sent.push_back(text);
       if (fail) throw SystemError(0x80010108, "The object invoked has disconnected from its clients.");
     };
   }
-  void TearDown() override { Dispatch() = saved; }
-  DispatchOps saved;
+  Restore<DispatchOps> restore{Dispatch()};
   std::vector<std::string> sent;
   bool fail = false;
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/restore.h"
 #include "error.h"
 #include "fileio.h"
 
@@ -34,7 +35,7 @@ struct FakeFiles {
     return false;
   }
 
-  ScopedFileOps restore;
+  Restore<FileOps> restore{Files()};
   std::map<std::string, std::string> files;
   std::vector<std::string> calls;
 };

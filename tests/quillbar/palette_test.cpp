@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "ini.h"
@@ -47,7 +48,7 @@ struct FakeWindows {
   }
   static int32_t Pixel(int32_t twips) { return static_cast<int32_t>(std::lround(twips / 15.0) * 15); }
 
-  ScopedPaletteWindows restore;
+  Restore<PaletteWindowOps> restore{PaletteWindows()};
 };
 
 struct PaletteTest : testing::Test {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "fileio.h"
@@ -174,7 +175,7 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string ini = dir.file("Vesk.ini");
     WriteBytes(ini, old);
-    ScopedFileOps restore;
+    Restore<FileOps> restore{Files()};
     if (step == 0) {  // the disk fills up half-way through the temporary file
       Files().writeNew = [](const std::string& path, std::string_view bytes) {
         RealFileOps().writeNew(path, bytes.substr(0, bytes.size() / 2));
