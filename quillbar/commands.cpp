@@ -62,10 +62,3 @@ std::string CommandText(int layout, size_t index) {
   const bool section = std::strcmp(entry.item, "mnuSECTION") == 0 && layout == kSectionLayout;
   return std::string(section ? kSectionCommand : entry.command) + "\r";
 }
-
-DispatchOps& Dispatch() {
-  static DispatchOps ops;
-  return ops;
-}
-
-void RunCommand(int layout, size_t index) { Dispatch().sendCommand(CommandText(layout, index)); }

@@ -1,9 +1,7 @@
 // The palette's 20 commands: one table in menu order that is at the same time
-// the menu tree of every layout, and the one function that sends a command to
-// the drawing held in acadDoc.
+// the menu tree of every layout, and the text each entry sends to the drawing.
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,14 +35,3 @@ std::optional<size_t> CommandIndexForItem(const std::string& item);
 
 // The text that entry `index` sends on layout 1 to 4: its command name and one CR.
 std::string CommandText(int layout, size_t index);
-
-// How a command reaches AutoCAD: SendCommand on acadDoc, late-bound, with one
-// string. Throws when the call fails.
-struct DispatchOps {
-  std::function<void(const std::string& text)> sendCommand;
-};
-DispatchOps& Dispatch();
-
-// A menu entry was chosen on `layout`: sends its text and returns when the call
-// returns. Failures are left to the caller's error report; nothing is retried.
-void RunCommand(int layout, size_t index);

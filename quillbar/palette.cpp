@@ -5,13 +5,11 @@
 #include <limits>
 #include <string>
 
-#include "ini.h"
 #include "numbers.h"
+#include "palette_settings.h"
 #include "state.h"
 
 namespace {
-
-constexpr const char* kSection = "Palette";
 
 // The control of one layout that holds the mouse after a press on it.
 struct MouseHolder {
@@ -33,21 +31,15 @@ void Release() {
 
 }  // namespace
 
-PaletteWindowOps& PaletteWindows() {
-  static PaletteWindowOps ops;
-  return ops;
-}
-
 int32_t RoundToTwips(double value) {
   constexpr double lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
   if (std::isnan(value)) return 0;
   return static_cast<int32_t>(std::clamp(RoundHalfEven(value), lo, hi));
 }
 
-void Form_Load(int layout) {
+void Form_Load(const PaletteWindowOps& w, int layout) {
   const LayoutDef& def = GetLayout(layout);
   PaletteState& s = State();
-  PaletteWindowOps& w = PaletteWindows();
   w.setCaption(layout, "");
   if (FindControl(def, ControlRole::Title)->kind == ControlKind::Label) w.setTitleText(layout, kPaletteTitle);
   // The window was made at the layout's designed position; that stays on each
@@ -66,10 +58,9 @@ void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
   titleGrabbed = true;
 }
 
-void Title_MouseMove(int layout, int16_t buttons, int16_t, float x, float y) {
+void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t, float x, float y) {
   if (!(buttons & kLeftButton) || !titleGrabbed) return;
   PaletteState& s = State();
-  PaletteWindowOps& w = PaletteWindows();
   TwipPoint at = w.windowPosition(layout);
   int32_t newLeft = RoundToTwips(static_cast<double>(at.x) + static_cast<double>(x) - s.grabX);
   int32_t newTop = RoundToTwips(static_cast<double>(at.y) + static_cast<double>(y) - s.grabY);
@@ -79,32 +70,31 @@ void Title_MouseMove(int layout, int16_t buttons, int16_t, float x, float y) {
   s.paletteTop = now.y;
 }
 
-void lblMin_Click(int layout) {
+void lblMin_Click(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   int next = NextLayout(layout);
   s.currentLayout = static_cast<uint8_t>(next);
-  WriteIniValue(s.iniPath, kSection, "formNumber", std::to_string(next));
-  PaletteWindows().openLayout(next);
-  PaletteWindows().closeLayout(layout);
+  SaveFormNumber(s.iniPath, next);
+  w.openLayout(next);
+  w.closeLayout(layout);
 }
 
-void lblX_Click(int layout) {
+void lblX_Click(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   s.currentLayout = static_cast<uint8_t>(layout);
-  WriteIniValue(s.iniPath, kSection, "formNumber", std::to_string(layout));
-  WriteIniValue(s.iniPath, kSection, "startX", std::to_string(s.paletteLeft));
-  WriteIniValue(s.iniPath, kSection, "startY", std::to_string(s.paletteTop));
+  SavePalettePlace(s.iniPath, layout, s.paletteLeft, s.paletteTop);
   for (int other = 1; other <= 4; ++other)
-    if (other != layout) PaletteWindows().closeLayout(other);
-  PaletteWindows().closeLayout(layout);
+    if (other != layout) w.closeLayout(other);
+  w.closeLayout(layout);
 }
 
-void CommandButton_MouseDown(int layout, const ControlDef& button, int16_t pressed, int16_t, float, float) {
+void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed,
+                             int16_t, float, float) {
   if (pressed != kLeftButton) return;
-  PaletteWindows().popupMenu(layout, button.menu);
+  w.popupMenu(layout, button.menu);
 }
 
-void PaletteMouseDown(int layout, int16_t button, int16_t shift, double x, double y) {
+void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y) {
   if (held.layout != layout) Release();
   const ControlDef* c = held.control ? held.control : HitTest(GetLayout(layout), x, y);
   if (!c) return;
@@ -115,7 +105,7 @@ void PaletteMouseDown(int layout, int16_t button, int16_t shift, double x, doubl
       Title_MouseDown(layout, button, shift, cx, cy);
       break;
     case ControlRole::Command:
-      CommandButton_MouseDown(layout, *c, button, shift, cx, cy);
+      CommandButton_MouseDown(w, layout, *c, button, shift, cx, cy);
       // The menu's own loop took the release; the button no longer holds the mouse.
       if (button == kLeftButton) Release();
       break;
@@ -124,13 +114,13 @@ void PaletteMouseDown(int layout, int16_t button, int16_t shift, double x, doubl
   }
 }
 
-void PaletteMouseMove(int layout, int16_t buttons, int16_t shift, double x, double y) {
+void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y) {
   const ControlDef* c = held.layout == layout && held.control ? held.control : HitTest(GetLayout(layout), x, y);
   if (c && c->role == ControlRole::Title)
-    Title_MouseMove(layout, buttons, shift, static_cast<float>(x - c->rect.left), static_cast<float>(y - c->rect.top));
+    Title_MouseMove(w, layout, buttons, shift, static_cast<float>(x - c->rect.left), static_cast<float>(y - c->rect.top));
 }
 
-void PaletteMouseUp(int layout, int16_t button, int16_t stillHeld, int16_t, double x, double y) {
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t, double x, double y) {
   if (held.layout != layout || !held.control) return;
   const ControlDef* c = held.control;
   if (stillHeld == 0) Release();
@@ -138,10 +128,10 @@ void PaletteMouseUp(int layout, int16_t button, int16_t stillHeld, int16_t, doub
   if (button != kLeftButton || HitTest(GetLayout(layout), x, y) != c) return;
   if (c->role == ControlRole::Close) {
     Release();
-    lblX_Click(layout);
+    lblX_Click(w, layout);
   } else if (c->role == ControlRole::Switch) {
     Release();
-    lblMin_Click(layout);
+    lblMin_Click(w, layout);
   }
 }
 

@@ -2,9 +2,10 @@
 // opens, dragging by the title, switching to the next layout, closing, and
 // opening the command buttons' pop-up menus.
 //
-// The handlers work on State() and reach the windows only through
-// PaletteWindows(), so they run unchanged in the unit tests. The Win32 window
-// code turns its messages into the Palette* mouse calls below, in client twips.
+// The handlers work on State() and reach the windows only through the
+// PaletteWindowOps they are handed, so they run unchanged in the unit tests. The
+// Win32 window code turns its messages into the Palette* mouse calls below, in
+// client twips.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -33,8 +34,6 @@ struct PaletteWindowOps {
   std::function<void(int layout, MenuId menu)> popupMenu;
 };
 
-PaletteWindowOps& PaletteWindows();
-
 // A position in twips: nearest integer, halves to even, kept inside the 32-bit range.
 int32_t RoundToTwips(double value);
 
@@ -43,21 +42,21 @@ int32_t RoundToTwips(double value);
 // The layout is opening, before it is shown: empty caption, the title text on
 // the text layouts, the saved position on each axis that passes the layout's
 // test, currentLayout, topmost.
-void Form_Load(int layout);
+void Form_Load(const PaletteWindowOps& w, int layout);
 
 // lblTitle_MouseDown / imgTitle_MouseDown and _MouseMove; x, y in twips from the
 // title control's corner.
 void Title_MouseDown(int layout, int16_t button, int16_t shift, float x, float y);
-void Title_MouseMove(int layout, int16_t buttons, int16_t shift, float x, float y);
+void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, float x, float y);
 
 // The switch: formNumber becomes the next layout, which opens where this one stands.
-void lblMin_Click(int layout);
+void lblMin_Click(const PaletteWindowOps& w, int layout);
 
 // The close control: formNumber, startX and startY are saved, every layout closes.
-void lblX_Click(int layout);
+void lblX_Click(const PaletteWindowOps& w, int layout);
 
 // Label1..4_MouseDown / Image1..4_MouseDown: a left press opens the button's menu.
-void CommandButton_MouseDown(int layout, const ControlDef& button, int16_t pressed, int16_t shift, float x, float y);
+void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed, int16_t shift, float x, float y);
 
 // --- Mouse routing ----------------------------------------------------------
 // The controls are windowless: a press goes to the top-most control at the point,
@@ -65,10 +64,10 @@ void CommandButton_MouseDown(int layout, const ControlDef& button, int16_t press
 // control (or to the one under the pointer), with coordinates relative to it.
 // x, y are client twips of the layout's window.
 
-void PaletteMouseDown(int layout, int16_t button, int16_t shift, double x, double y);
-void PaletteMouseMove(int layout, int16_t buttons, int16_t shift, double x, double y);
+void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y);
+void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y);
 // `stillHeld` is the mask of the buttons that remain down after this release.
-void PaletteMouseUp(int layout, int16_t button, int16_t stillHeld, int16_t shift, double x, double y);
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t shift, double x, double y);
 // The window lost the mouse (capture taken away, window closing): nothing holds it any more.
 void PaletteMouseLost(int layout);
 // True while a control of this layout holds the mouse (the window keeps it captured).

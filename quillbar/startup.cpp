@@ -1,28 +1,10 @@
 #include "startup.h"
 
-#include <stdexcept>
-
 #include "ini.h"
 #include "layouts.h"
 #include "numbers.h"
+#include "palette_settings.h"
 #include "state.h"
-
-namespace {
-
-// A setting that is present but not a usable number ends start-up silently.
-struct BadSetting : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-int32_t ReadLong(const std::string& key, int32_t current) {
-  const std::string text = ReadIniValue(State().iniPath, "Palette", key);
-  if (text.empty()) return current;
-  const auto value = TextToLong(text);
-  if (!value) throw BadSetting(key);
-  return *value;
-}
-
-}  // namespace
 
 int32_t PositionOnAxis(int32_t saved, double screenExtent) {
   if (saved > screenExtent - 1000 || saved < 1) return static_cast<int32_t>(RoundHalfEven(screenExtent / 2));
@@ -48,15 +30,11 @@ StartupOutcome Main(const StartupOps& ops) {
       ops.attachApplication();
       ops.readActiveDocument();
       s.iniPath = IniFilePath(s.appFolder);
+      const PaletteSettings saved = LoadPaletteSettings(s.iniPath);
       const ScreenTwips screen = ops.screenSize();
-      s.paletteLeft = PositionOnAxis(ReadLong("startX", s.paletteLeft), screen.width);
-      s.paletteTop = PositionOnAxis(ReadLong("startY", s.paletteTop), screen.height);
-      const std::string form = ReadIniValue(s.iniPath, "Palette", "formNumber");
-      if (!form.empty()) {
-        const auto number = TextToByte(form);
-        if (!number) throw BadSetting("formNumber");
-        s.currentLayout = *number;
-      }
+      s.paletteLeft = PositionOnAxis(saved.startX.value_or(s.paletteLeft), screen.width);
+      s.paletteTop = PositionOnAxis(saved.startY.value_or(s.paletteTop), screen.height);
+      if (saved.formNumber) s.currentLayout = *saved.formNumber;
       ops.openLayout(LayoutForNumber(s.currentLayout));
       return StartupOutcome::Started;
     } catch (...) {

@@ -1,88 +1,201 @@
 #include "layout_window.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include <array>
+#include <memory>
 
 #include "art_ids.h"
+#include "automation.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
 #include "layouts.h"
-#include "palette.h"
+#include "numbers.h"
+#include "palette_paint.h"
 #include "palette_window.h"
 #include "state.h"
 
 namespace {
 
-struct MenuHandle {
-  HMENU h = nullptr;
-  ~MenuHandle() { reset(); }
-  void reset(HMENU m = nullptr) {
-    if (h) DestroyMenu(h);
-    h = m;
-  }
-};
+// The open layout windows, by layout number less one.
+std::array<PaletteWindow*, 4> g_open{};
 
-// What exists of one open layout.
-struct OpenLayoutState {
-  HWND hwnd = nullptr;
-  std::array<MenuHandle, 4> popups;  // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
-};
+PaletteWindow*& Slot(int n) { return g_open.at(static_cast<size_t>(n - 1)); }
 
-std::array<OpenLayoutState, 4> g_layouts;
+HWND WindowOf(int n) { return Slot(n) ? Slot(n)->hwnd : nullptr; }
 
-OpenLayoutState& Slot(int n) { return g_layouts.at(static_cast<size_t>(n - 1)); }
+PaletteWindow* PartsOf(HWND hwnd) { return reinterpret_cast<PaletteWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 // Every layout carries the same menus, built from the command table.
-void BuildMenus(OpenLayoutState& layout) {
+void BuildMenus(PaletteWindow& w) {
   const auto commands = CommandTable();
   for (size_t m = 0; m < MenuTree().size(); ++m) {
     const MenuDef& def = MenuTree()[m];
-    layout.popups[m].reset(CreatePopupMenu());
-    if (!layout.popups[m].h) ThrowLastError();
+    w.popups[m].reset(CreatePopupMenu());
+    if (!w.popups[m].get()) ThrowLastError();
     for (size_t i = def.first; i < def.first + def.count; ++i)
-      if (!AppendMenuA(layout.popups[m].h, MF_STRING, static_cast<UINT_PTR>(CommandId(i)), commands[i].caption))
+      if (!AppendMenuA(w.popups[m].get(), MF_STRING, static_cast<UINT_PTR>(CommandId(i)), commands[i].caption))
         ThrowLastError();
   }
 }
 
-const LayoutDef* DefOf(HWND hwnd) { return reinterpret_cast<const LayoutDef*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
+TOOLINFOA Tool(const PaletteWindow& w, size_t control) {
+  const ControlDef& c = w.def->controls[control];
+  TOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.uFlags = 0;  // mouse messages are relayed by OnMouse, not by subclassing
+  tool.hwnd = w.hwnd;
+  tool.uId = control;
+  tool.rect = PixelRect(VisibleRect(*w.def, c), w.dpi);
+  tool.lpszText = const_cast<char*>(c.tooltip);
+  return tool;
+}
+
+// One tooltip per control, made when the pointer first comes over the window,
+// so opening a layout does not pay for it. (Wine also does not raise a hidden
+// window into the topmost band while it owns a tooltip.)
+void AddTooltips(PaletteWindow& w) {
+  w.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w.hwnd, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  if (!w.tooltip) ThrowLastError();
+  // The tooltip control shows the first tool that holds the pointer, so the
+  // tools go in in stacking order, top-most first, like the mouse itself.
+  for (size_t i = 0; i < w.def->controls.size(); ++i) {
+    if (!w.def->controls[i].tooltip) continue;
+    TOOLINFOA tool = Tool(w, i);
+    if (!SendMessageA(w.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) ThrowLastError();
+  }
+}
+
+int16_t ButtonMask(WPARAM wp) {
+  return static_cast<int16_t>(((wp & MK_LBUTTON) ? kLeftButton : 0) | ((wp & MK_RBUTTON) ? kRightButton : 0) |
+                              ((wp & MK_MBUTTON) ? kMiddleButton : 0));
+}
+
+int16_t ShiftMask(WPARAM wp) {
+  return static_cast<int16_t>(((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
+                              ((GetKeyState(VK_MENU) < 0) ? 4 : 0));
+}
+
+int16_t ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return kLeftButton;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return kRightButton;
+    default: return kMiddleButton;
+  }
+}
+
+// --- Message handlers -------------------------------------------------------
+
+void OnMouse(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND hwnd = w.hwnd;
+  const int n = w.def->number;
+  const PaletteWindowOps& ops = RealPaletteWindows();
+  // The tooltips see the mouse too, except while a drag or a press holds it:
+  // a drag then costs no tooltip work per step.
+  if (!(msg == WM_MOUSEMOVE && PaletteHoldsMouse(n))) {
+    if (!w.tooltip) AddTooltips(w);
+    MSG relayed{hwnd, msg, wp, lp, 0, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}};
+    SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
+  const double x = PixelsToTwips(GET_X_LPARAM(lp), w.dpi), y = PixelsToTwips(GET_Y_LPARAM(lp), w.dpi);
+  const int16_t shift = ShiftMask(wp);
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      PaletteMouseMove(ops, n, ButtonMask(wp), shift, x, y);
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      PaletteMouseDown(ops, n, ButtonOf(msg), shift, x, y);
+      // The pressed control keeps the mouse while a button is held, also when
+      // the pointer leaves the window. (A press may have closed this window.)
+      if (IsWindow(hwnd) && PaletteHoldsMouse(n) && GetCapture() != hwnd) SetCapture(hwnd);
+      return;
+    default:
+      PaletteMouseUp(ops, n, ButtonOf(msg), ButtonMask(wp), shift, x, y);
+      // A click may have closed this very window.
+      if (IsWindow(hwnd) && !PaletteHoldsMouse(n) && GetCapture() == hwnd) ReleaseCapture();
+      return;
+  }
+}
+
+bool OnSetCursor(const PaletteWindow& w, LPARAM lp) {
+  if (LOWORD(lp) != HTCLIENT) return false;
+  POINT at;
+  GetCursorPos(&at);
+  ScreenToClient(w.hwnd, &at);
+  const ControlDef* c = HitTest(*w.def, PixelsToTwips(at.x, w.dpi), PixelsToTwips(at.y, w.dpi));
+  SetCursor(LoadCursor(nullptr, c && c->cursor == CursorId::Move ? IDC_SIZEALL : IDC_ARROW));
+  return true;
+}
+
+// A chosen menu entry goes to the drawing; a failure ends the program with the
+// error report (the caller's catch).
+bool OnCommand(const PaletteWindow& w, WPARAM wp, LPARAM lp) {
+  if (HIWORD(wp) != 0 || lp != 0) return false;  // not a menu entry
+  const auto index = CommandIndexForId(LOWORD(wp));
+  if (!index) return false;
+  SendCommandToDrawing(CommandText(w.def->number, *index));
+  return true;
+}
+
+// The window moved to a monitor of another scaling: the whole palette scales.
+void OnDpiChanged(PaletteWindow& w, int dpi, const RECT& suggested) {
+  w.dpi = dpi;
+  MakePaletteFonts(w);
+  SetWindowPos(w.hwnd, nullptr, suggested.left, suggested.top, TwipsToPixels(w.def->clientWidth, dpi),
+               TwipsToPixels(w.def->clientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (w.tooltip)
+    for (size_t i = 0; i < w.def->controls.size(); ++i) {
+      if (!w.def->controls[i].tooltip) continue;
+      TOOLINFOA tool = Tool(w, i);
+      SendMessageA(w.tooltip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  InvalidateRect(w.hwnd, nullptr, FALSE);
+}
+
+// The program ends with its last layout window.
+void OnDestroy(PaletteWindow& w) {
+  PaletteMouseLost(w.def->number);
+  Slot(w.def->number) = nullptr;
+  bool anyOpen = false;
+  for (const PaletteWindow* open : g_open) anyOpen = anyOpen || open;
+  if (!anyOpen) PostQuitMessage(0);
+}
 
 LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (const LayoutDef* def = DefOf(hwnd)) {
-    LRESULT result = 0;
-    if (PaletteWindowMessage(hwnd, *def, msg, wp, lp, result)) return result;
+  if (msg == WM_NCCREATE) {
+    auto* w = static_cast<PaletteWindow*>(reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+    w->hwnd = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
   }
-  switch (msg) {
-    case WM_NCCREATE: {
-      const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
+  PaletteWindow* w = PartsOf(hwnd);
+  if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
+  try {
+    switch (msg) {
+      case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
+      case WM_PAINT: PaintPalette(*w); return 0;
+      case WM_SETCURSOR: if (OnSetCursor(*w, lp)) return TRUE; break;
+      case WM_MOUSEMOVE:
+      case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+      case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+      case WM_MBUTTONDOWN: case WM_MBUTTONUP: OnMouse(*w, msg, wp, lp); return 0;
+      case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lp) != hwnd) PaletteMouseLost(w->def->number); return 0;
+      case WM_COMMAND: if (OnCommand(*w, wp, lp)) return 0; break;
+      case WM_DPICHANGED: OnDpiChanged(*w, LOWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
+      case WM_DESTROY: OnDestroy(*w); return 0;
+      case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (w->ownedByWindow) delete w;
+        break;
     }
-    case WM_COMMAND:
-      if (HIWORD(wp) == 0 && lp == 0) {  // a menu entry
-        if (const auto index = CommandIndexForId(LOWORD(wp))) {
-          try {
-            RunCommand(DefOf(hwnd)->number, *index);
-          } catch (...) {
-            EndWithErrorReport(hwnd);
-          }
-          return 0;
-        }
-      }
-      break;
-    case WM_DESTROY: {
-      if (const LayoutDef* def = DefOf(hwnd)) {
-        DetachPaletteWindow(*def);
-        OpenLayoutState& slot = Slot(def->number);
-        slot.hwnd = nullptr;
-        for (auto& popup : slot.popups) popup.reset();
-      }
-      bool anyOpen = false;
-      for (const auto& layout : g_layouts) anyOpen = anyOpen || layout.hwnd;
-      if (!anyOpen) PostQuitMessage(0);
-      return 0;
-    }
+  } catch (...) {
+    EndWithErrorReport(hwnd);
   }
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -102,12 +215,59 @@ void RegisterLayoutClass() {
   registered = true;
 }
 
+TwipPoint WindowPosition(int n) {
+  RECT r{};
+  GetWindowRect(WindowOf(n), &r);
+  const int dpi = Slot(n) ? Slot(n)->dpi : ScreenDpi();
+  return {static_cast<int32_t>(RoundHalfEven(PixelsToTwips(r.left, dpi))),
+          static_cast<int32_t>(RoundHalfEven(PixelsToTwips(r.top, dpi)))};
+}
+
+void MoveWindowTo(int n, int32_t left, int32_t top) {
+  const int dpi = Slot(n) ? Slot(n)->dpi : ScreenDpi();
+  SetWindowPos(WindowOf(n), nullptr, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PopupMenu(int n, MenuId menu) {
+  PaletteWindow* w = Slot(n);
+  if (!w) return;
+  POINT at;
+  GetCursorPos(&at);
+  // The owner must be in front, or the menu does not close when the user clicks elsewhere.
+  SetForegroundWindow(w->hwnd);
+  TrackPopupMenu(w->popups.at(static_cast<size_t>(menu) - 1).get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                 w->hwnd, nullptr);
+}
+
+PaletteWindowOps MakeRealOps() {
+  PaletteWindowOps ops;
+  ops.setCaption = [](int n, const char* caption) { SetWindowTextA(WindowOf(n), caption); };
+  ops.setTitleText = [](int n, const char* text) {
+    if (!Slot(n)) return;
+    Slot(n)->titleText = text;
+    InvalidateRect(WindowOf(n), nullptr, FALSE);
+  };
+  ops.windowPosition = WindowPosition;
+  ops.moveWindow = MoveWindowTo;
+  // HWND_TOPMOST with SWP_NOSIZE | SWP_NOMOVE (3); the result is not examined.
+  ops.makeTopmost = [](int n) { SetWindowPos(WindowOf(n), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); };
+  ops.openLayout = OpenLayout;
+  ops.closeLayout = CloseLayout;
+  ops.popupMenu = PopupMenu;
+  return ops;
+}
+
 }  // namespace
 
+const PaletteWindowOps& RealPaletteWindows() {
+  static const PaletteWindowOps ops = MakeRealOps();
+  return ops;
+}
+
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  ScopedWindowDC screen(nullptr);
+  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
   return dpi > 0 ? dpi : 96;
 }
 
@@ -117,25 +277,30 @@ ScreenTwips PrimaryScreenTwips() {
 }
 
 void OpenLayout(int n) {
-  OpenLayoutState& slot = Slot(n);
-  if (slot.hwnd) return;
+  if (Slot(n)) return;
   RegisterLayoutClass();
   const LayoutDef& def = GetLayout(n);
-  const int dpi = ScreenDpi();
+  auto parts = std::make_unique<PaletteWindow>();
+  parts->def = &def;
+  parts->dpi = ScreenDpi();
+  MakePaletteFonts(*parts);
+  PreparePictures(*parts);
+  BuildMenus(*parts);
+  const int dpi = parts->dpi;
   // The style has no frame, so the window rectangle is the client area. The
   // window starts at its designed position, which Form_Load keeps on each axis
   // whose saved coordinate the layout does not take.
   const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi), TwipsToPixels(designed.y, dpi),
-                              TwipsToPixels(def.clientWidth, dpi), TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr,
-                              GetModuleHandleA(nullptr), const_cast<LayoutDef*>(&def));
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi),
+                              TwipsToPixels(designed.y, dpi), TwipsToPixels(def.clientWidth, dpi),
+                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
+                              parts.get());
   if (!hwnd) ThrowLastError();
-  slot.hwnd = hwnd;
+  // The window owns its parts from here; they are freed at WM_NCDESTROY.
+  parts->ownedByWindow = true;
+  Slot(n) = parts.release();
   try {
-    BuildMenus(slot);
-    AttachPaletteWindow(hwnd, def);
-    Form_Load(n);
-    AddPaletteTooltips(def);
+    Form_Load(RealPaletteWindows(), n);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
   } catch (...) {
@@ -145,11 +310,5 @@ void OpenLayout(int n) {
 }
 
 void CloseLayout(int n) {
-  if (HWND hwnd = Slot(n).hwnd) DestroyWindow(hwnd);
+  if (HWND hwnd = WindowOf(n)) DestroyWindow(hwnd);
 }
-
-bool IsLayoutOpen(int n) { return Slot(n).hwnd != nullptr; }
-
-HWND LayoutWindow(int n) { return Slot(n).hwnd; }
-
-HMENU LayoutPopupMenu(int n, int menu) { return Slot(n).popups.at(static_cast<size_t>(menu)).h; }

@@ -1,8 +1,9 @@
 // The palette's layout windows: one window class and one window procedure for
-// all four layouts; the window's user data points at its LayoutDef.
+// all four layouts. Each open window owns a PaletteWindow.
 #pragma once
 #include <windows.h>
 
+#include "palette.h"
 #include "startup.h"
 
 // Creates layout n (1 to 4), runs its load behaviour (placing, currentLayout,
@@ -11,10 +12,9 @@
 void OpenLayout(int n);
 // Destroys layout n if it is open. When the last layout closes the program ends.
 void CloseLayout(int n);
-bool IsLayoutOpen(int n);
-HWND LayoutWindow(int n);  // nullptr when not open
-// Pop-up menu `menu` (0 to 3, in menu-tree order) of an open layout.
-HMENU LayoutPopupMenu(int n, int menu);
+
+// The palette handlers' view of the real layout windows.
+const PaletteWindowOps& RealPaletteWindows();
 
 // Window class of every layout window.
 inline constexpr char kLayoutClass[] = "QuillbarLayout";

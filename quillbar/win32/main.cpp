@@ -1,22 +1,18 @@
 // Quillbar's entry: start-up, then the window messages of the open layout.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "automation.h"
-#include "commands.h"
 #include "error.h"
 #include "error_report.h"
-#include "palette_window.h"
 #include "platform.h"
+#include "scoped_win.h"
 #include "startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  ScopedCom com;
   try {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
-    Dispatch().sendCommand = SendCommandToDrawing;
-    UseRealPaletteWindows();
+    if (FAILED(com.result())) ThrowSystemError(static_cast<unsigned long>(com.result()));
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     if (Main(RealStartupOps()) == StartupOutcome::Started) {
@@ -29,7 +25,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     EndWithErrorReport(nullptr);
   }
+  // The AutoCAD objects go before COM does.
   ReleaseAutoCAD();
-  CoUninitialize();
   return 0;
 }

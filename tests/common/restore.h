@@ -1,4 +1,4 @@
-// Puts a seam's operations (Files(), Platform(), PaletteWindows(), Dispatch())
+// Puts a seam's operations (Files(), Platform())
 // back as they were when it goes out of scope, so a test may replace any of them.
 #pragma once
 

@@ -4,10 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/restore.h"
 #include "commands.h"
-#include "error.h"
-#include "fake_files.h"
 
 namespace {
 
@@ -85,36 +82,6 @@ TEST(CommandIds, AreUniqueAndLeadBackToTheirEntry) {
   for (int id : {0, 1, 2, kFirstCommandId - 1, kFirstCommandId + 20, -kFirstCommandId})
     EXPECT_EQ(CommandIndexForId(id), std::nullopt) << id;  // 1 and 2 are IDOK and IDCANCEL
   EXPECT_EQ(CommandIndexForItem("mnuMODELING"), std::nullopt);
-}
-
-struct RunCommandTest : testing::Test {
-  void SetUp() override {
-    Dispatch().sendCommand = [this](const std::string& text) {
-      sent.push_back(text);
-      if (fail) throw SystemError(0x80010108, "The object invoked has disconnected from its clients.");
-    };
-  }
-  Restore<DispatchOps> restore{Dispatch()};
-  std::vector<std::string> sent;
-  bool fail = false;
-};
-
-TEST_F(RunCommandTest, SendsEachChoiceOnceWithoutMerging) {
-  const size_t land = *CommandIndexForItem("mnuLAND");
-  const size_t section = *CommandIndexForItem("mnuSECTION");
-  RunCommand(1, land);
-  RunCommand(1, land);
-  RunCommand(2, section);
-  RunCommand(3, section);
-  EXPECT_EQ(sent, (std::vector<std::string>{"_Landscape\r", "_Landscape\r", "_Section\r", "_Cross\r"}));
-}
-
-TEST_F(RunCommandTest, FailureReachesTheCallerAndWritesNothing) {
-  FakeFiles files;
-  fail = true;
-  EXPECT_THROW(RunCommand(4, 0), SystemError);
-  EXPECT_EQ(sent, std::vector<std::string>{"_ImportXYZ\r"}) << "no retry";
-  EXPECT_TRUE(files.calls.empty());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "ini.h"
@@ -25,7 +24,7 @@ struct FakeWindows {
   std::map<int, std::string> caption, title;
 
   FakeWindows() {
-    PaletteWindowOps& w = PaletteWindows();
+    PaletteWindowOps& w = ops;
     w.setCaption = [this](int n, const char* text) { caption[n] = text; log.push_back("caption" + std::to_string(n)); };
     w.setTitleText = [this](int n, const char* text) { title[n] = text; };
     w.windowPosition = [this](int n) { return at[n]; };
@@ -38,7 +37,7 @@ struct FakeWindows {
       log.push_back("open" + std::to_string(n));
       open.insert(n);
       at[n] = {1440, 1440};
-      Form_Load(n);
+      Form_Load(ops, n);
     };
     w.closeLayout = [this](int n) {
       log.push_back("close" + std::to_string(n));
@@ -48,7 +47,7 @@ struct FakeWindows {
   }
   static int32_t Pixel(int32_t twips) { return static_cast<int32_t>(std::lround(twips / 15.0) * 15); }
 
-  Restore<PaletteWindowOps> restore{PaletteWindows()};
+  PaletteWindowOps ops;
 };
 
 struct PaletteTest : testing::Test {
@@ -60,7 +59,7 @@ struct PaletteTest : testing::Test {
   void OpenAt(int layout, int32_t left, int32_t top) {
     State().paletteLeft = left;
     State().paletteTop = top;
-    PaletteWindows().openLayout(layout);
+    windows.ops.openLayout(layout);
     windows.log.clear();
   }
   std::string Ini(const char* key) { return ReadIniValue(State().iniPath, "Palette", key); }
@@ -105,7 +104,7 @@ TEST_F(PaletteTest, FormLoadEmptiesTheCaptionSetsTheTitleAndEndsTopmost) {
     State().paletteLeft = 150;
     State().paletteTop = 150;
     windows.log.clear();
-    PaletteWindows().openLayout(n);
+    windows.ops.openLayout(n);
     EXPECT_EQ(windows.caption[n], "");
     EXPECT_EQ(windows.title.count(n), n == 1 || n == 4 ? 1u : 0u);
     if (n == 1 || n == 4) {
@@ -121,17 +120,17 @@ TEST_F(PaletteTest, DragMovesByThePointersOffsetFromTheGrabAndReadsThePositionBa
   Title_MouseDown(2, kLeftButton, 0, 100.5f, 201.5f);  // rounds to 100, 202
   EXPECT_EQ(State().grabX, 100);
   EXPECT_EQ(State().grabY, 202);
-  Title_MouseMove(2, kLeftButton, 0, 115.0f, 187.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton, 0, 115.0f, 187.0f);
   EXPECT_EQ(windows.at[2].x, 3015);
   EXPECT_EQ(windows.at[2].y, 1485);
   EXPECT_EQ(State().paletteLeft, 3015);
   EXPECT_EQ(State().paletteTop, 1485);
   // 3015 + 112.5 - 100 = 3027.5 -> 3028, which the window can only take as 3030 (whole pixels).
-  Title_MouseMove(2, kLeftButton | kRightButton, 0, 112.5f, 202.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton | kRightButton, 0, 112.5f, 202.0f);
   EXPECT_EQ(State().paletteLeft, 3030) << "the position is read back from the window";
   EXPECT_EQ(State().paletteTop, 1485);
   // Off the left and top edges of the screen.
-  Title_MouseMove(2, kLeftButton, 0, -5000.0f, -2993.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton, 0, -5000.0f, -2993.0f);
   EXPECT_EQ(State().paletteLeft, 3030 - 5000 - 100);
   EXPECT_EQ(State().paletteTop, 1485 - 2993 - 202);
 }
@@ -144,39 +143,39 @@ TEST_F(PaletteTest, OnlyTheLeftButtonGrabsAndDrags) {
   Title_MouseDown(1, kLeftButton | kRightButton, 0, 50.0f, 50.0f);
   EXPECT_EQ(State().grabX, 7);
   Title_MouseDown(1, kLeftButton, 0, 50.0f, 50.0f);
-  Title_MouseMove(1, 0, 0, 200.0f, 200.0f);
-  Title_MouseMove(1, kRightButton | kMiddleButton, 0, 200.0f, 200.0f);
+  Title_MouseMove(windows.ops, 1, 0, 0, 200.0f, 200.0f);
+  Title_MouseMove(windows.ops, 1, kRightButton | kMiddleButton, 0, 200.0f, 200.0f);
   EXPECT_TRUE(windows.log.empty());
   EXPECT_EQ(State().paletteLeft, 3000);
 }
 
 TEST_F(PaletteTest, AHeldButtonSweptOntoTheTitleFromElsewhereDoesNotDrag) {
   OpenAt(4, 3000, 1500);
-  PaletteMouseMove(4, kLeftButton, 0, 300, 100);  // left held, pressed outside the palette
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 300, 100);  // left held, pressed outside the palette
   EXPECT_TRUE(windows.log.empty());
   // A press on the title, a release, then a sweep: the old grab no longer counts.
-  PaletteMouseDown(4, kLeftButton, 0, 300, 100);
-  PaletteMouseMove(4, kLeftButton, 0, 330, 115);
+  PaletteMouseDown(windows.ops, 4, kLeftButton, 0, 300, 100);
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 330, 115);
   EXPECT_EQ(State().paletteLeft, 3030);
-  PaletteMouseUp(4, kLeftButton, 0, 0, 330, 115);
-  PaletteMouseMove(4, kLeftButton, 0, 600, 115);
+  PaletteMouseUp(windows.ops, 4, kLeftButton, 0, 0, 330, 115);
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 600, 115);
   EXPECT_EQ(State().paletteLeft, 3030);
 }
 
 TEST_F(PaletteTest, RoutedDragKeepsThePointOfTheTitleUnderThePointer) {
   OpenAt(3, 3000, 1500);
-  PaletteMouseDown(3, kLeftButton, 0, 600, 300);  // on the banner
+  PaletteMouseDown(windows.ops, 3, kLeftButton, 0, 600, 300);  // on the banner
   EXPECT_TRUE(PaletteHoldsMouse(3));
   // The pointer moved 20 pixels right and 10 up: in the window's own coordinates
   // it is now that far from the grab point, wherever the window is.
-  for (int step = 0; step < 3; ++step) PaletteMouseMove(3, kLeftButton, 0, 600 + 300, 300 - 150);
+  for (int step = 0; step < 3; ++step) PaletteMouseMove(windows.ops, 3, kLeftButton, 0, 600 + 300, 300 - 150);
   EXPECT_EQ(State().paletteLeft, 3000 + 3 * 300);
   EXPECT_EQ(State().paletteTop, 1500 - 3 * 150);
   // Past the window's own edge the title still holds the mouse.
-  PaletteMouseMove(3, kLeftButton, 0, -450, -150);
+  PaletteMouseMove(windows.ops, 3, kLeftButton, 0, -450, -150);
   EXPECT_EQ(State().paletteLeft, 3900 - 1050);
   EXPECT_EQ(State().paletteTop, 1050 - 450);
-  PaletteMouseUp(3, kLeftButton, 0, 0, -450, -150);
+  PaletteMouseUp(windows.ops, 3, kLeftButton, 0, 0, -450, -150);
   EXPECT_FALSE(PaletteHoldsMouse(3));
 }
 
@@ -187,7 +186,7 @@ TEST_F(PaletteTest, SwitchCycleWritesTheNextLayoutAndKeepsThePosition) {
   for (int step = 0; step < 4; ++step) {
     int next = NextLayout(shown);
     windows.log.clear();
-    lblMin_Click(shown);
+    lblMin_Click(windows.ops, shown);
     std::string a = std::to_string(next), b = std::to_string(shown);
     EXPECT_EQ(windows.log.front(), "open" + a) << "the next layout opens before this one closes";
     EXPECT_EQ(windows.log.back(), "close" + b);
@@ -204,7 +203,7 @@ TEST_F(PaletteTest, SwitchCycleWritesTheNextLayoutAndKeepsThePosition) {
 TEST_F(PaletteTest, CloseWritesLayoutAndPositionIntoAFreshFolderAndClosesEverything) {
   OpenAt(3, -450, 300);
   windows.open.insert(1);
-  lblX_Click(3);
+  lblX_Click(windows.ops, 3);
   EXPECT_EQ(ReadBytes(State().iniPath), "[Palette]\r\nstartY=300\r\nstartX=-450\r\nformNumber=3\r\n");
   EXPECT_EQ(windows.log, (std::vector<std::string>{"close1", "close2", "close4", "close3"}));
   EXPECT_TRUE(windows.open.empty());
@@ -213,7 +212,7 @@ TEST_F(PaletteTest, CloseWritesLayoutAndPositionIntoAFreshFolderAndClosesEveryth
 TEST_F(PaletteTest, CloseSavesTheRememberedPositionWhereTheLayoutKeptItsDesignedOne) {
   OpenAt(1, -600, 900);  // Form1 ignores the negative left edge
   ASSERT_EQ(windows.at[1].x, 1440);
-  lblX_Click(1);
+  lblX_Click(windows.ops, 1);
   EXPECT_EQ(Ini("startX"), "-600");
   EXPECT_EQ(Ini("startY"), "900");
   EXPECT_EQ(Ini("formNumber"), "1");
@@ -222,8 +221,8 @@ TEST_F(PaletteTest, CloseSavesTheRememberedPositionWhereTheLayoutKeptItsDesigned
 TEST_F(PaletteTest, AFailedWriteStopsTheCloseWithTheWindowsOpen) {
   State().iniPath = dir.file("missing-folder/Vesk.ini");
   OpenAt(2, 150, 150);
-  EXPECT_THROW(lblX_Click(2), SystemError);
-  EXPECT_THROW(lblMin_Click(2), SystemError);
+  EXPECT_THROW(lblX_Click(windows.ops, 2), SystemError);
+  EXPECT_THROW(lblMin_Click(windows.ops, 2), SystemError);
   EXPECT_TRUE(windows.log.empty()) << "nothing closes or opens after the failed write";
   EXPECT_EQ(windows.open, std::set<int>{2});
 }
@@ -231,20 +230,20 @@ TEST_F(PaletteTest, AFailedWriteStopsTheCloseWithTheWindowsOpen) {
 TEST_F(PaletteTest, PressesOnCloseAndSwitchClickThemNeverDrag) {
   OpenAt(1, 1500, 1500);
   // lblMin where it lies over the title strip: a switch, no drag.
-  PaletteMouseDown(1, kLeftButton, 0, 1300, 100);
-  PaletteMouseMove(1, kLeftButton, 0, 1320, 110);
+  PaletteMouseDown(windows.ops, 1, kLeftButton, 0, 1300, 100);
+  PaletteMouseMove(windows.ops, 1, kLeftButton, 0, 1320, 110);
   EXPECT_EQ(State().paletteLeft, 1500);
-  PaletteMouseUp(1, kLeftButton, 0, 0, 1320, 110);
+  PaletteMouseUp(windows.ops, 1, kLeftButton, 0, 0, 1320, 110);
   EXPECT_EQ(windows.open, std::set<int>{2});
   // lblX released elsewhere is no click.
   windows.log.clear();
-  PaletteMouseDown(2, kLeftButton, 0, 1800, 100);
-  PaletteMouseUp(2, kLeftButton, 0, 0, 500, 100);
-  PaletteMouseDown(2, kRightButton, 0, 1800, 100);
-  PaletteMouseUp(2, kRightButton, 0, 0, 1800, 100);
+  PaletteMouseDown(windows.ops, 2, kLeftButton, 0, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 0, 500, 100);
+  PaletteMouseDown(windows.ops, 2, kRightButton, 0, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kRightButton, 0, 0, 1800, 100);
   EXPECT_TRUE(windows.log.empty());
-  PaletteMouseDown(2, kLeftButton, 0, 1800, 100);
-  PaletteMouseUp(2, kLeftButton, 0, 0, 1800, 100);
+  PaletteMouseDown(windows.ops, 2, kLeftButton, 0, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 0, 1800, 100);
   EXPECT_TRUE(windows.open.empty());
   EXPECT_EQ(Ini("formNumber"), "2");
 }
@@ -258,12 +257,12 @@ TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
       TwipRect r = VisibleRect(def, c);
       double x = r.left + r.width / 2.0, y = r.top + r.height / 2.0;
       windows.log.clear();
-      PaletteMouseDown(n, kRightButton, 0, x, y);
-      PaletteMouseUp(n, kRightButton, 0, 0, x, y);
-      PaletteMouseDown(n, kMiddleButton, 0, x, y);
-      PaletteMouseUp(n, kMiddleButton, 0, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kRightButton, 0, x, y);
+      PaletteMouseUp(windows.ops, n, kRightButton, 0, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kMiddleButton, 0, x, y);
+      PaletteMouseUp(windows.ops, n, kMiddleButton, 0, 0, x, y);
       EXPECT_TRUE(windows.log.empty()) << c.name;
-      PaletteMouseDown(n, kLeftButton, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kLeftButton, 0, x, y);
       EXPECT_EQ(windows.log, std::vector<std::string>{"menu" + std::to_string(n) + ":" + std::to_string(int(c.menu))})
           << "Form" << n << " " << c.name;
       EXPECT_FALSE(PaletteHoldsMouse(n)) << "the menu took the release";
@@ -271,7 +270,7 @@ TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
   }
   // On Form3 the input/output icon covers the right end of lblX.
   windows.log.clear();
-  PaletteMouseDown(3, kLeftButton, 0, 1640, 100);
+  PaletteMouseDown(windows.ops, 3, kLeftButton, 0, 1640, 100);
   EXPECT_EQ(windows.log, std::vector<std::string>{"menu3:1"});
 }
 

@@ -1,0 +1,40 @@
+#include "palette_settings.h"
+
+#include "ini.h"
+#include "numbers.h"
+
+namespace {
+
+constexpr char kSection[] = "Palette";
+constexpr char kFormNumber[] = "formNumber";
+constexpr char kStartX[] = "startX";
+constexpr char kStartY[] = "startY";
+
+template <class Convert>
+auto ReadNumber(const std::string& iniPath, const char* key, Convert convert) -> decltype(convert("")) {
+  const std::string text = ReadIniValue(iniPath, kSection, key);
+  if (text.empty()) return std::nullopt;
+  const auto value = convert(text);
+  if (!value) throw BadPaletteSetting(key);
+  return value;
+}
+
+}  // namespace
+
+PaletteSettings LoadPaletteSettings(const std::string& iniPath) {
+  PaletteSettings s;
+  s.startX = ReadNumber(iniPath, kStartX, TextToLong);
+  s.startY = ReadNumber(iniPath, kStartY, TextToLong);
+  s.formNumber = ReadNumber(iniPath, kFormNumber, TextToByte);
+  return s;
+}
+
+void SaveFormNumber(const std::string& iniPath, int layout) {
+  WriteIniValue(iniPath, kSection, kFormNumber, std::to_string(layout));
+}
+
+void SavePalettePlace(const std::string& iniPath, int layout, int32_t left, int32_t top) {
+  SaveFormNumber(iniPath, layout);
+  WriteIniValue(iniPath, kSection, kStartX, std::to_string(left));
+  WriteIniValue(iniPath, kSection, kStartY, std::to_string(top));
+}

@@ -1,0 +1,127 @@
+#include "palette_paint.h"
+
+#include <cstring>
+#include <string>
+
+#include "error.h"
+#include "form_load.h"
+#include "numbers.h"
+#include "pictures.h"
+
+namespace {
+
+constexpr char kFontFace[] = "MS Sans Serif";
+
+// The face the font mapper really chose for `font`.
+std::string RealisedFace(HFONT font) {
+  ScopedWindowDC screen(nullptr);
+  ScopedSelect selected(screen.get(), font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(screen.get(), LF_FACESIZE, face);
+  return face;
+}
+
+// "MS Sans Serif" at the control's size; where the system lacks that face, its
+// dialog font at the same size and character set.
+HFONT MakeFont(FontId id, int dpi) {
+  const double points = id == FontId::Symbol ? 9.75 : 8.25;
+  LOGFONTA lf{};
+  lf.lfHeight = -static_cast<LONG>(RoundHalfEven(points * dpi / 72));
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = id == FontId::Symbol ? 161 : DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  std::strcpy(lf.lfFaceName, kFontFace);
+  ScopedFont font(CreateFontIndirectA(&lf));
+  if (font.get() && lstrcmpiA(RealisedFace(font.get()).c_str(), kFontFace) == 0) return font.release();
+  font.reset();
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    std::strcpy(lf.lfFaceName, metrics.lfMessageFont.lfFaceName);
+  else
+    lf.lfFaceName[0] = '\0';  // the mapper's default face
+  HFONT fallback = CreateFontIndirectA(&lf);
+  if (!fallback) ThrowLastError();
+  return fallback;
+}
+
+// A picture at natural size keeps its pixel count at 96 dpi and grows with the dpi.
+SIZE PictureSize(const ControlDef& c, int dpi) {
+  if (c.stretched) {
+    RECT r = PixelRect(c.rect, dpi);
+    return {r.right - r.left, r.bottom - r.top};
+  }
+  const Picture& natural = NaturalPicture(c.picture);
+  return {TwipsToPixels(natural.width * 15.0, dpi), TwipsToPixels(natural.height * 15.0, dpi)};
+}
+
+void PaintLabel(HDC dc, const ControlDef& c, const RECT& full, const PaletteWindow& w) {
+  const char* text = c.text ? c.text : w.titleText.c_str();
+  SelectObject(dc, w.fonts[c.font == FontId::Symbol ? 1 : 0].get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(c.colour == ColourId::WindowText ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
+  RECT box = full;
+  DrawTextA(dc, text, -1, &box, (c.centred ? DT_CENTER : DT_LEFT) | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  if (c.framed) FrameRect(dc, &full, GetSysColorBrush(COLOR_WINDOWFRAME));
+}
+
+void PaintPicture(HDC dc, const ControlDef& c, const RECT& full, int dpi) {
+  const SIZE size = PictureSize(c, dpi);
+  ScopedMemoryDC source(dc);
+  ScopedSelect picture(source.get(), PictureBitmap(c.picture, size.cx, size.cy));
+  BitBlt(dc, full.left, full.top, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+}
+
+void PaintLine(HDC dc, const RECT& full, int dpi) {
+  ScopedPen pen(CreatePen(PS_SOLID, dpi >= 192 ? dpi / 96 : 1, GetSysColor(COLOR_WINDOWTEXT)));
+  ScopedSelect selected(dc, pen.get());
+  MoveToEx(dc, full.left, full.top, nullptr);
+  LineTo(dc, full.right, full.top);
+}
+
+void PaintControl(HDC dc, const ControlDef& c, const PaletteWindow& w) {
+  const LayoutDef& def = *w.def;
+  const RECT full = PixelRect(c.rect, w.dpi);
+  ScopedSaveDC saved(dc);
+  // Every control is cut off at the client area; lines have no area of their own.
+  const RECT clip = PixelRect(c.kind == ControlKind::Line ? def.client() : VisibleRect(def, c), w.dpi);
+  IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+  switch (c.kind) {
+    case ControlKind::Label: PaintLabel(dc, c, full, w); break;
+    case ControlKind::Picture: PaintPicture(dc, c, full, w.dpi); break;
+    case ControlKind::Line: PaintLine(dc, full, w.dpi); break;
+  }
+}
+
+}  // namespace
+
+RECT PixelRect(const TwipRect& r, int dpi) {
+  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
+          TwipsToPixels(r.bottom(), dpi)};
+}
+
+double PixelsToTwips(int pixels, int dpi) { return pixels * 1440.0 / dpi; }
+
+void MakePaletteFonts(PaletteWindow& w) {
+  w.fonts[0].reset(MakeFont(FontId::Default, w.dpi));
+  w.fonts[1].reset(MakeFont(FontId::Symbol, w.dpi));
+}
+
+void PreparePictures(const PaletteWindow& w) {
+  for (const ControlDef& c : w.def->controls)
+    if (c.kind == ControlKind::Picture) PictureSize(c, w.dpi), NaturalPicture(c.picture);
+}
+
+// The whole client area is drawn off screen and copied in one step: no flicker.
+void PaintPalette(const PaletteWindow& w) {
+  ScopedPaint paint(w.hwnd);
+  RECT client;
+  GetClientRect(w.hwnd, &client);
+  ScopedMemoryDC buffer(paint.get());
+  ScopedBitmap canvas(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+  ScopedSelect drawOn(buffer.get(), canvas.get());
+  FillRect(buffer.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+  for (auto c = w.def->controls.rbegin(); c != w.def->controls.rend(); ++c) PaintControl(buffer.get(), *c, w);
+  BitBlt(paint.get(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
+}
