@@ -9,42 +9,41 @@ using K = ControlKind;
 using R = ControlRole;
 
 constexpr ControlDef TitleLabel(TwipRect r) {
-  return {"lblTitle", K::Label, R::Title, MenuId::None, r, nullptr, "Click to move", CursorId::Move,
-          FontId::Default, ColourId::ButtonText, PictureId::None, false, false, false};
+  return {.name = "lblTitle", .kind = K::Label, .role = R::Title, .rect = r, .tooltip = "Click to move",
+          .cursor = CursorId::Move};
 }
 
 constexpr ControlDef TitlePicture(TwipRect r, bool stretched) {
-  return {"imgTitle", K::Picture, R::Title, MenuId::None, r, nullptr, "Click to move", CursorId::Move,
-          FontId::Default, ColourId::ButtonText, PictureId::Banner, false, false, stretched};
+  return {.name = "imgTitle", .kind = K::Picture, .role = R::Title, .rect = r, .tooltip = "Click to move",
+          .cursor = CursorId::Move, .picture = PictureId::Banner, .stretched = stretched};
 }
 
 // lblX and lblMin carry a frame where they lie over the banner, so they stay
 // visible against the picture.
 constexpr ControlDef CloseLabel(TwipRect r, bool framed) {
-  return {"lblX", K::Label, R::Close, MenuId::None, r, "X", "Close Menu", CursorId::Arrow,
-          FontId::Symbol, ColourId::ButtonText, PictureId::None, true, framed, false};
+  return {.name = "lblX", .kind = K::Label, .role = R::Close, .rect = r, .text = "X", .tooltip = "Close Menu",
+          .font = FontId::Symbol, .centred = true, .framed = framed};
 }
 
 constexpr ControlDef SwitchLabel(TwipRect r, const char* tooltip, bool framed) {
-  return {"lblMin", K::Label, R::Switch, MenuId::None, r, "/", tooltip, CursorId::Arrow,
-          FontId::Symbol, ColourId::ButtonText, PictureId::None, true, framed, false};
+  return {.name = "lblMin", .kind = K::Label, .role = R::Switch, .rect = r, .text = "/", .tooltip = tooltip,
+          .font = FontId::Symbol, .centred = true, .framed = framed};
 }
 
 constexpr ControlDef TextButton(const char* name, MenuId menu, TwipRect r, const char* text,
                                 const char* tooltip, ColourId colour = ColourId::ButtonText) {
-  return {name, K::Label, R::Command, menu, r, text, tooltip, CursorId::Arrow,
-          FontId::Default, colour, PictureId::None, false, false, false};
+  return {.name = name, .kind = K::Label, .role = R::Command, .menu = menu, .rect = r, .text = text,
+          .tooltip = tooltip, .colour = colour};
 }
 
 constexpr ControlDef IconButton(const char* name, MenuId menu, TwipRect r, PictureId picture,
                                 const char* tooltip) {
-  return {name, K::Picture, R::Command, menu, r, nullptr, tooltip, CursorId::Arrow,
-          FontId::Default, ColourId::ButtonText, picture, false, false, false};
+  return {.name = name, .kind = K::Picture, .role = R::Command, .menu = menu, .rect = r, .tooltip = tooltip,
+          .picture = picture};
 }
 
 constexpr ControlDef Line(TwipRect r) {
-  return {"Line1", K::Line, R::Line, MenuId::None, r, nullptr, nullptr, CursorId::Arrow,
-          FontId::Default, ColourId::WindowText, PictureId::None, false, false, false};
+  return {.name = "Line1", .kind = K::Line, .role = R::Line, .rect = r, .colour = ColourId::WindowText};
 }
 
 // The icon buttons share their texts on the three icon layouts.
@@ -97,10 +96,10 @@ constexpr ControlDef kForm4[] = {
 };
 
 constexpr LayoutDef kLayouts[4] = {
-    {1, "Form1", 1695, 1680, kForm1},
-    {2, "Form2", 1920, 1605, kForm2},
-    {3, "Form3", 2595, 960, kForm3},
-    {4, "Form4", 1920, 735, kForm4},
+    {.number = 1, .formName = "Form1", .clientWidth = 1695, .clientHeight = 1680, .controls = kForm1},
+    {.number = 2, .formName = "Form2", .clientWidth = 1920, .clientHeight = 1605, .controls = kForm2},
+    {.number = 3, .formName = "Form3", .clientWidth = 2595, .clientHeight = 960, .controls = kForm3},
+    {.number = 4, .formName = "Form4", .clientWidth = 1920, .clientHeight = 735, .controls = kForm4},
 };
 
 }  // namespace

@@ -38,17 +38,17 @@ struct ControlDef {
   const char* name;     // lblTitle, imgTitle, lblX, lblMin, Label1..4, Image1..4, Line1
   ControlKind kind;
   ControlRole role;
-  MenuId menu;          // command buttons: the menu they open
+  MenuId menu = MenuId::None;  // command buttons: the menu they open
   TwipRect rect;        // as designed; may reach past the client area (cut off there)
-  const char* text;     // labels; nullptr for a title whose text is set when the layout opens
-  const char* tooltip;  // nullptr: no tooltip
-  CursorId cursor;
-  FontId font;
-  ColourId colour;      // text colour of a label, pen colour of a line
-  PictureId picture;
-  bool centred;         // text centred horizontally (else left-aligned from the left edge)
-  bool framed;          // a one-pixel frame: lblX and lblMin where they lie over the banner
-  bool stretched;       // the picture is scaled to the rectangle (else natural size)
+  const char* text = nullptr;     // labels; nullptr for a title whose text is set when the layout opens
+  const char* tooltip = nullptr;  // nullptr: no tooltip
+  CursorId cursor = CursorId::Arrow;
+  FontId font = FontId::Default;
+  ColourId colour = ColourId::ButtonText;  // text colour of a label, pen colour of a line
+  PictureId picture = PictureId::None;
+  bool centred = false;    // text centred horizontally (else left-aligned from the left edge)
+  bool framed = false;     // a one-pixel frame: lblX and lblMin where they lie over the banner
+  bool stretched = false;  // the picture is scaled to the rectangle (else natural size)
 };
 
 struct LayoutDef {
