@@ -29,6 +29,13 @@ int32_t PositionOnAxis(int32_t saved, double screenExtent) {
   return saved;
 }
 
+bool SavedPointOnMonitor(const std::vector<TwipArea>& monitors, int32_t x, int32_t y) {
+  if (x == 0 || y == 0) return false;
+  for (const TwipArea& m : monitors)
+    if (x >= m.left && x <= m.right - 1000 && y >= m.top && y <= m.bottom - 1000) return true;
+  return false;
+}
+
 StartupOutcome Main(const StartupOps& ops) {
   PaletteState& s = State();
   if (ops.earlierInstanceRuns()) {
@@ -49,8 +56,13 @@ StartupOutcome Main(const StartupOps& ops) {
       ops.readActiveDocument();
       s.iniPath = IniFilePath(s.appFolder);
       const ScreenTwips screen = ops.screenSize();
-      s.paletteLeft = PositionOnAxis(ReadLong("startX", s.paletteLeft), screen.width);
-      s.paletteTop = PositionOnAxis(ReadLong("startY", s.paletteTop), screen.height);
+      const int32_t savedLeft = ReadLong("startX", s.paletteLeft);
+      const int32_t savedTop = ReadLong("startY", s.paletteTop);
+      // A palette closed on any monitor comes back there; elsewhere each axis
+      // falls back to the primary screen's rule.
+      const bool onMonitor = SavedPointOnMonitor(ops.monitors(), savedLeft, savedTop);
+      s.paletteLeft = onMonitor ? savedLeft : PositionOnAxis(savedLeft, screen.width);
+      s.paletteTop = onMonitor ? savedTop : PositionOnAxis(savedTop, screen.height);
       const std::string form = ReadIniValue(s.iniPath, "Palette", "formNumber");
       if (!form.empty()) {
         const auto number = TextToByte(form);

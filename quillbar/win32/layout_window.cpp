@@ -3,11 +3,13 @@
 #include <array>
 
 #include "art_ids.h"
+#include "busy_wait.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
 #include "layouts.h"
+#include "monitors.h"
 #include "palette.h"
 #include "palette_window.h"
 #include "state.h"
@@ -49,6 +51,7 @@ void BuildMenus(OpenLayoutState& layout) {
 const LayoutDef* DefOf(HWND hwnd) { return reinterpret_cast<const LayoutDef*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT && ShowWaitCursor()) return TRUE;
   if (const LayoutDef* def = DefOf(hwnd)) {
     LRESULT result = 0;
     if (PaletteWindowMessage(hwnd, *def, msg, wp, lp, result)) return result;
@@ -63,7 +66,7 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (HIWORD(wp) == 0 && lp == 0) {  // a menu entry
         if (const auto index = CommandIndexForId(LOWORD(wp))) {
           try {
-            RunCommand(DefOf(hwnd)->number, *index);
+            ChooseCommand(hwnd, DefOf(hwnd)->number, *index);
           } catch (...) {
             EndWithErrorReport(hwnd);
           }
@@ -121,15 +124,21 @@ void OpenLayout(int n) {
   if (slot.hwnd) return;
   RegisterLayoutClass();
   const LayoutDef& def = GetLayout(n);
-  const int dpi = ScreenDpi();
   // The style has no frame, so the window rectangle is the client area. The
-  // window starts at its designed position, which Form_Load keeps on each axis
-  // whose saved coordinate the layout does not take.
-  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi), TwipsToPixels(designed.y, dpi),
-                              TwipsToPixels(def.clientWidth, dpi), TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr,
-                              GetModuleHandleA(nullptr), const_cast<LayoutDef*>(&def));
+  // window starts where Form_Load places it (the designed position on each axis
+  // whose saved coordinate the layout does not take), at that monitor's scale.
+  const Desktop desktop = CurrentDesktop();
+  const TwipPoint at = FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft,
+                                        State().paletteTop);
+  const PixelPoint corner = DesktopPixels(desktop, at);
+  const int dpi = DesktopDpiAt(desktop, at);
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, corner.x, corner.y, TwipsToPixels(def.clientWidth, dpi),
+                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
+                              const_cast<LayoutDef*>(&def));
   if (!hwnd) ThrowLastError();
+  if (const int drawn = DpiOfWindow(hwnd); drawn != dpi)  // the system placed it on another monitor
+    SetWindowPos(hwnd, nullptr, 0, 0, TwipsToPixels(def.clientWidth, drawn), TwipsToPixels(def.clientHeight, drawn),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   slot.hwnd = hwnd;
   try {
     BuildMenus(slot);

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
+#include "message_filter.h"
 #include "palette_window.h"
 #include "platform.h"
 #include "startup.h"
@@ -15,6 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
+    RegisterBusyFilter();
     Dispatch().sendCommand = SendCommandToDrawing;
     UseRealPaletteWindows();
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
@@ -30,6 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     EndWithErrorReport(nullptr);
   }
   ReleaseAutoCAD();
+  RevokeBusyFilter();
   CoUninitialize();
   return 0;
 }

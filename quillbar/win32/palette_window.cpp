@@ -11,6 +11,7 @@
 #include "error_report.h"
 #include "form_load.h"
 #include "layout_window.h"
+#include "monitors.h"
 #include "numbers.h"
 #include "palette.h"
 #include "pictures.h"
@@ -250,7 +251,7 @@ int WindowDpi(int layout) { return Parts(layout).dpi; }
 void AttachPaletteWindow(HWND hwnd, const LayoutDef& def) {
   WindowParts& parts = Parts(def.number);
   parts.hwnd = hwnd;
-  parts.dpi = ScreenDpi();
+  parts.dpi = DpiOfWindow(hwnd);
   parts.titleText.clear();
   MakeFonts(parts);
   // Decoding here makes a broken picture a failure to open the layout, not to paint it.
@@ -325,14 +326,11 @@ void UseRealPaletteWindows() {
   w.windowPosition = [](int n) {
     RECT r{};
     GetWindowRect(LayoutWindow(n), &r);
-    const int dpi = Parts(n).dpi;
-    return TwipPoint{static_cast<int32_t>(RoundHalfEven(Twips(r.left, dpi))),
-                     static_cast<int32_t>(RoundHalfEven(Twips(r.top, dpi)))};
+    return DesktopTwips(CurrentDesktop(), {r.left, r.top});
   };
   w.moveWindow = [](int n, int32_t left, int32_t top) {
-    const int dpi = Parts(n).dpi;
-    SetWindowPos(LayoutWindow(n), nullptr, Pixels(left, dpi), Pixels(top, dpi), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const PixelPoint at = DesktopPixels(CurrentDesktop(), {left, top});
+    SetWindowPos(LayoutWindow(n), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   };
   // HWND_TOPMOST with SWP_NOSIZE | SWP_NOMOVE (3); the result is not examined.
   w.makeTopmost = [](int n) { SetWindowPos(LayoutWindow(n), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); };

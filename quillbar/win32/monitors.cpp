@@ -1,0 +1,53 @@
+#include "monitors.h"
+
+#include "layout_window.h"
+
+namespace {
+
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <class Fn>
+Fn Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+int MonitorDpi(HMONITOR monitor, int systemDpi) {
+  // Windows 8.1 and later; shcore.dll stays loaded for the rest of the run.
+  static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>(LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0)
+    return static_cast<int>(x);
+  return systemDpi;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  auto& desktop = *reinterpret_cast<Desktop*>(param);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  const MonitorPixels m{r.left, r.top, r.right, r.bottom, MonitorDpi(monitor, desktop.systemDpi)};
+  if (info.dwFlags & MONITORINFOF_PRIMARY)
+    desktop.monitors.insert(desktop.monitors.begin(), m);
+  else
+    desktop.monitors.push_back(m);
+  return TRUE;
+}
+
+}  // namespace
+
+Desktop CurrentDesktop() {
+  Desktop desktop;
+  desktop.systemDpi = ScreenDpi();
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&desktop));
+  return desktop;
+}
+
+int DpiOfWindow(HWND hwnd) {
+  // Windows 10 (1607) and later.
+  static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+  const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
+}
