@@ -51,6 +51,7 @@ void BuildMenus(OpenLayoutState& layout) {
 const LayoutDef* DefOf(HWND hwnd) { return reinterpret_cast<const LayoutDef*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)); }
 
 LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ForgetDesktop(msg);
   if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT && ShowWaitCursor()) return TRUE;
   if (const LayoutDef* def = DefOf(hwnd)) {
     LRESULT result = 0;
@@ -127,7 +128,7 @@ void OpenLayout(int n) {
   // The style has no frame, so the window rectangle is the client area. The
   // window starts where Form_Load places it (the designed position on each axis
   // whose saved coordinate the layout does not take), at that monitor's scale.
-  const Desktop desktop = CurrentDesktop();
+  const Desktop& desktop = CurrentDesktop();
   const TwipPoint at = FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft,
                                         State().paletteTop);
   const PixelPoint corner = DesktopPixels(desktop, at);

@@ -1,5 +1,7 @@
 #include "monitors.h"
 
+#include <optional>
+
 #include "layout_window.h"
 
 namespace {
@@ -36,13 +38,26 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
   return TRUE;
 }
 
-}  // namespace
-
-Desktop CurrentDesktop() {
+Desktop ReadDesktop() {
+  // The system dpi stays as it was at the program's start until the user signs out.
+  static const int systemDpi = ScreenDpi();
   Desktop desktop;
-  desktop.systemDpi = ScreenDpi();
+  desktop.systemDpi = systemDpi;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&desktop));
   return desktop;
+}
+
+std::optional<Desktop> known;
+
+}  // namespace
+
+const Desktop& CurrentDesktop() {
+  if (!known) known = ReadDesktop();
+  return *known;
+}
+
+void ForgetDesktop(UINT msg) {
+  if (msg == WM_DISPLAYCHANGE || msg == WM_SETTINGCHANGE || msg == WM_DPICHANGED) known.reset();
 }
 
 int DpiOfWindow(HWND hwnd) {

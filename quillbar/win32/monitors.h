@@ -6,8 +6,12 @@
 
 #include "desktop.h"
 
-// Every monitor as it is now, the primary one first.
-Desktop CurrentDesktop();
+// Every monitor, the primary one first. Read once and kept: a drag converts
+// positions several times per mouse step.
+const Desktop& CurrentDesktop();
+// Called with every message of a layout window: the monitors are read again
+// after the display, its settings or a window's dpi changed.
+void ForgetDesktop(UINT msg);
 
 // The dpi a window is drawn with (GetDpiForWindow), else the system dpi.
 int DpiOfWindow(HWND hwnd);
