@@ -128,18 +128,12 @@ void OpenLayout(int n) {
   // The style has no frame, so the window rectangle is the client area. The
   // window starts where Form_Load places it (the designed position on each axis
   // whose saved coordinate the layout does not take), at that monitor's scale.
-  const Desktop& desktop = CurrentDesktop();
-  const TwipPoint at = FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft,
-                                        State().paletteTop);
-  const PixelPoint corner = DesktopPixels(desktop, at);
-  const int dpi = DesktopDpiAt(desktop, at);
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, corner.x, corner.y, TwipsToPixels(def.clientWidth, dpi),
-                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
-                              const_cast<LayoutDef*>(&def));
+  const RECT r = WindowRectAt(FormLoadPosition(def, DesignedPosition(def, PrimaryScreenTwips()), State().paletteLeft,
+                                               State().paletteTop), def.clientWidth, def.clientHeight);
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                              nullptr, GetModuleHandleA(nullptr), const_cast<LayoutDef*>(&def));
   if (!hwnd) ThrowLastError();
-  if (const int drawn = DpiOfWindow(hwnd); drawn != dpi)  // the system placed it on another monitor
-    SetWindowPos(hwnd, nullptr, 0, 0, TwipsToPixels(def.clientWidth, drawn), TwipsToPixels(def.clientHeight, drawn),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitToWindowDpi(hwnd, def.clientWidth, def.clientHeight);
   slot.hwnd = hwnd;
   try {
     BuildMenus(slot);

@@ -66,3 +66,19 @@ int DpiOfWindow(HWND hwnd) {
   const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
   return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
+
+RECT WindowRectAt(TwipPoint at, int32_t width, int32_t height) {
+  const Desktop& desktop = CurrentDesktop();
+  const PixelPoint corner = DesktopPixels(desktop, at);
+  const int dpi = DesktopDpiAt(desktop, at);
+  return {corner.x, corner.y, corner.x + TwipsToPixels(width, dpi), corner.y + TwipsToPixels(height, dpi)};
+}
+
+void FitToWindowDpi(HWND hwnd, int32_t width, int32_t height) {
+  const int dpi = DpiOfWindow(hwnd);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const int cx = TwipsToPixels(width, dpi), cy = TwipsToPixels(height, dpi);
+  if (r.right - r.left != cx || r.bottom - r.top != cy)
+    SetWindowPos(hwnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
