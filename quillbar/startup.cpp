@@ -11,6 +11,13 @@ int32_t PositionOnAxis(int32_t saved, double screenExtent) {
   return saved;
 }
 
+bool SavedPointOnMonitor(const std::vector<TwipArea>& monitors, int32_t x, int32_t y) {
+  if (x == 0 || y == 0) return false;
+  for (const TwipArea& m : monitors)
+    if (x >= m.left && x <= m.right - 1000 && y >= m.top && y <= m.bottom - 1000) return true;
+  return false;
+}
+
 StartupOutcome Main(const StartupOps& ops) {
   PaletteState& s = State();
   if (ops.earlierInstanceRuns()) {
@@ -32,8 +39,13 @@ StartupOutcome Main(const StartupOps& ops) {
       s.iniPath = IniFilePath(s.appFolder);
       const PaletteSettings saved = LoadPaletteSettings(s.iniPath);
       const ScreenTwips screen = ops.screenSize();
-      s.paletteLeft = PositionOnAxis(saved.startX.value_or(s.paletteLeft), screen.width);
-      s.paletteTop = PositionOnAxis(saved.startY.value_or(s.paletteTop), screen.height);
+      // A palette closed on any monitor comes back there; elsewhere each axis
+      // falls back to the primary screen's rule.
+      const int32_t savedLeft = saved.startX.value_or(s.paletteLeft);
+      const int32_t savedTop = saved.startY.value_or(s.paletteTop);
+      const bool onMonitor = SavedPointOnMonitor(ops.monitors(), savedLeft, savedTop);
+      s.paletteLeft = onMonitor ? savedLeft : PositionOnAxis(savedLeft, screen.width);
+      s.paletteTop = onMonitor ? savedTop : PositionOnAxis(savedTop, screen.height);
       if (saved.formNumber) s.currentLayout = *saved.formNumber;
       ops.openLayout(LayoutForNumber(s.currentLayout));
       return StartupOutcome::Started;

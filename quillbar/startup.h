@@ -6,9 +6,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct ScreenTwips {
   double width, height;  // the primary screen, twips
+};
+
+// A monitor's rectangle on the desktop, twips (right and bottom exclusive).
+struct TwipArea {
+  double left, top, right, bottom;
 };
 
 struct StartupOps {
@@ -22,6 +28,8 @@ struct StartupOps {
   // Fills acadDoc from acadApp's ActiveDocument; throws when it cannot be read.
   std::function<void()> readActiveDocument;
   std::function<ScreenTwips()> screenSize;
+  // Every monitor of the desktop, the primary one first.
+  std::function<std::vector<TwipArea>()> monitors;
   std::function<void(const std::string& text, const std::string& title, unsigned style)> messageBox;
   // Opens a layout modeless (1 to 4); throws when the window cannot be made.
   std::function<void(int layout)> openLayout;
@@ -47,3 +55,7 @@ StartupOutcome Main(const StartupOps& ops);
 // A saved coordinate from 1 to the screen's extent less 1000 twips stays; any
 // other becomes half the extent (halves to even).
 int32_t PositionOnAxis(int32_t saved, double screenExtent);
+
+// A saved corner that lies on some monitor, at least 1000 twips inside its right
+// and bottom edges, with neither coordinate 0, is kept as it is on both axes.
+bool SavedPointOnMonitor(const std::vector<TwipArea>& monitors, int32_t x, int32_t y);

@@ -7,12 +7,13 @@
 #include <memory>
 
 #include "art_ids.h"
-#include "automation.h"
+#include "busy_wait.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
 #include "layouts.h"
+#include "monitors.h"
 #include "numbers.h"
 #include "palette_paint.h"
 #include "palette_window.h"
@@ -134,13 +135,13 @@ bool OnSetCursor(const PaletteWindow& w, LPARAM lp) {
   return true;
 }
 
-// A chosen menu entry goes to the drawing; a failure ends the program with the
-// error report (the caller's catch).
+// A chosen menu entry goes to the drawing, waiting out a busy AutoCAD; any
+// other failure ends the program with the error report (the caller's catch).
 bool OnCommand(const PaletteWindow& w, WPARAM wp, LPARAM lp) {
   if (HIWORD(wp) != 0 || lp != 0) return false;  // not a menu entry
   const auto index = CommandIndexForId(LOWORD(wp));
   if (!index) return false;
-  SendCommandToDrawing(CommandText(w.def->number, *index));
+  ChooseCommand(w.hwnd, w.def->number, *index);
   return true;
 }
 
@@ -174,13 +175,14 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w->hwnd = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
   }
+  ForgetDesktop(msg);
   PaletteWindow* w = PartsOf(hwnd);
   if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
   try {
     switch (msg) {
       case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
       case WM_PAINT: PaintPalette(*w); return 0;
-      case WM_SETCURSOR: if (OnSetCursor(*w, lp)) return TRUE; break;
+      case WM_SETCURSOR: if (ShowWaitCursor() || OnSetCursor(*w, lp)) return TRUE; break;
       case WM_MOUSEMOVE:
       case WM_LBUTTONDOWN: case WM_LBUTTONUP:
       case WM_RBUTTONDOWN: case WM_RBUTTONUP:
@@ -218,15 +220,12 @@ void RegisterLayoutClass() {
 TwipPoint WindowPosition(int n) {
   RECT r{};
   GetWindowRect(WindowOf(n), &r);
-  const int dpi = Slot(n) ? Slot(n)->dpi : ScreenDpi();
-  return {static_cast<int32_t>(RoundHalfEven(PixelsToTwips(r.left, dpi))),
-          static_cast<int32_t>(RoundHalfEven(PixelsToTwips(r.top, dpi)))};
+  return DesktopTwips(CurrentDesktop(), {r.left, r.top});
 }
 
 void MoveWindowTo(int n, int32_t left, int32_t top) {
-  const int dpi = Slot(n) ? Slot(n)->dpi : ScreenDpi();
-  SetWindowPos(WindowOf(n), nullptr, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const PixelPoint at = DesktopPixels(CurrentDesktop(), {left, top});
+  SetWindowPos(WindowOf(n), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PopupMenu(int n, MenuId menu) {
@@ -265,41 +264,31 @@ const PaletteWindowOps& RealPaletteWindows() {
   return ops;
 }
 
-int ScreenDpi() {
-  ScopedWindowDC screen(nullptr);
-  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-  return dpi > 0 ? dpi : 96;
-}
-
-ScreenTwips PrimaryScreenTwips() {
-  const double twipsPerPixel = 1440.0 / ScreenDpi();
-  return {GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
-}
-
 void OpenLayout(int n) {
   if (Slot(n)) return;
   RegisterLayoutClass();
   const LayoutDef& def = GetLayout(n);
+  // The style has no frame, so the window rectangle is the client area. The
+  // window starts where Form_Load places it (the designed position on each axis
+  // whose saved coordinate the layout does not take), at that monitor's scale.
+  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
+  const RECT r = WindowRectAt(FormLoadPosition(def, designed, State().paletteLeft, State().paletteTop),
+                              def.clientWidth, def.clientHeight);
   auto parts = std::make_unique<PaletteWindow>();
   parts->def = &def;
-  parts->dpi = ScreenDpi();
-  MakePaletteFonts(*parts);
-  PreparePictures(*parts);
   BuildMenus(*parts);
-  const int dpi = parts->dpi;
-  // The style has no frame, so the window rectangle is the client area. The
-  // window starts at its designed position, which Form_Load keeps on each axis
-  // whose saved coordinate the layout does not take.
-  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, TwipsToPixels(designed.x, dpi),
-                              TwipsToPixels(designed.y, dpi), TwipsToPixels(def.clientWidth, dpi),
-                              TwipsToPixels(def.clientHeight, dpi), nullptr, nullptr, GetModuleHandleA(nullptr),
-                              parts.get());
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), parts.get());
   if (!hwnd) ThrowLastError();
   // The window owns its parts from here; they are freed at WM_NCDESTROY.
   parts->ownedByWindow = true;
+  PaletteWindow& w = *parts;
   Slot(n) = parts.release();
   try {
+    FitToWindowDpi(hwnd, def.clientWidth, def.clientHeight);
+    w.dpi = DpiOfWindow(hwnd);
+    MakePaletteFonts(w);
+    PreparePictures(w);
     Form_Load(RealPaletteWindows(), n);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);

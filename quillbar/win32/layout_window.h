@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "palette.h"
-#include "startup.h"
 
 // Creates layout n (1 to 4), runs its load behaviour (placing, currentLayout,
 // topmost) and shows it. Nothing happens if it is already open. Throws
@@ -18,8 +17,3 @@ const PaletteWindowOps& RealPaletteWindows();
 
 // Window class of every layout window.
 inline constexpr char kLayoutClass[] = "QuillbarLayout";
-
-// The screen's logical dots per inch, for twips <-> pixels.
-int ScreenDpi();
-// The primary screen's size in twips.
-ScreenTwips PrimaryScreenTwips();

@@ -5,6 +5,7 @@
 #include "automation.h"
 #include "error.h"
 #include "error_report.h"
+#include "message_filter.h"
 #include "platform.h"
 #include "scoped_win.h"
 #include "startup.h"
@@ -13,6 +14,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ScopedCom com;
   try {
     if (FAILED(com.result())) ThrowSystemError(static_cast<unsigned long>(com.result()));
+    RegisterBusyFilter();
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     if (Main(RealStartupOps()) == StartupOutcome::Started) {
@@ -27,5 +29,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   // The AutoCAD objects go before COM does.
   ReleaseAutoCAD();
+  RevokeBusyFilter();
   return 0;
 }

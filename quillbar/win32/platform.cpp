@@ -4,6 +4,7 @@
 #include "census.h"
 #include "error.h"
 #include "layout_window.h"
+#include "monitors.h"
 
 bool EarlierInstanceRuns() {
   // Session-local: each signed-in user has a palette of their own.
@@ -42,6 +43,7 @@ StartupOps RealStartupOps() {
   ops.attachApplication = AttachApplication;
   ops.readActiveDocument = ReadActiveDocument;
   ops.screenSize = PrimaryScreenTwips;
+  ops.monitors = [] { return MonitorAreas(CurrentDesktop()); };
   ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
   };

@@ -27,6 +27,7 @@ struct FakePlatform {
   bool documentWorks = true;
   bool windowWorks = true;
   ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
+  std::vector<TwipArea> monitors{{0, 0, 19200, 15360}};
 
   std::vector<std::string> censusQueries;
   std::vector<std::string> steps;
@@ -50,6 +51,7 @@ struct FakePlatform {
       if (!documentWorks) throw SystemError(0x80020009, "Exception occurred.");
     };
     o.screenSize = [this] { return screen; };
+    o.monitors = [this] { return monitors; };
     o.messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
       boxes.push_back({text, title, style});
     };
@@ -217,6 +219,37 @@ TEST_F(StartupTest, TopFollowsTheScreenHeight) {
   saved("startX=300\r\nstartY=14361\r\n");
   ASSERT_EQ(run(), StartupOutcome::Started);
   EXPECT_EQ(State().paletteTop, 7680);
+}
+
+// A palette closed on another monitor comes back there; a corner the current
+// desktop does not show falls back to the primary screen's rule on each axis.
+TEST_F(StartupTest, SavedCornerOnAnyMonitorIsKept) {
+  struct Case {
+    const char* name;
+    std::vector<TwipArea> monitors;
+    int32_t x, y, left, top;
+  };
+  const TwipArea primary{0, 0, 19200, 15360};
+  const TwipArea left{-28800, -2000, 0, 19600}, above{0, -15360, 19200, 0}, right{19200, 0, 48000, 21600};
+  const Case cases[] = {
+      {"monitor to the left", {primary, left}, -20000, -1500, -20000, -1500},
+      {"monitor above", {primary, above}, 3000, -9000, 3000, -9000},
+      {"monitor to the right", {primary, right}, 40000, 20000, 40000, 20000},
+      {"1000 twips inside the right and bottom edges", {primary, right}, 47000, 20600, 47000, 20600},
+      {"closer to the right edge", {primary, right}, 47001, 3000, 9600, 3000},
+      {"saved monitor is gone", {primary}, -20000, 3000, 9600, 3000},
+      {"a 0 on another monitor", {primary, above}, 3000, 0, 3000, 7680},
+      {"between monitors", {primary, left}, 5000, 16000, 5000, 7680},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    State() = PaletteState{};
+    platform.monitors = c.monitors;
+    saved("startX=" + std::to_string(c.x) + "\r\nstartY=" + std::to_string(c.y) + "\r\n");
+    ASSERT_EQ(run(), StartupOutcome::Started);
+    EXPECT_EQ(State().paletteLeft, c.left);
+    EXPECT_EQ(State().paletteTop, c.top);
+  }
 }
 
 TEST(PositionOnAxis, ComparesOnRealNumbersAndRoundsHalfToEven) {

@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "busy.h"
 #include "census.h"
+#include "message_filter.h"
+#include "monitors.h"
 
 namespace {
 
@@ -24,6 +27,33 @@ TEST_F(Com, CensusMatchesImageNamesExactly) {
   EXPECT_FALSE(IsProcessRunning(upper)) << "letter case counts";
   EXPECT_FALSE(IsProcessRunning(self.substr(0, self.size() - 4))) << "no prefix match";
   EXPECT_FALSE(IsProcessRunning(""));
+}
+
+// The filter the program registers is the one COM asks: "retry later" is waited
+// out, an outright rejection fails the call for the sender's own retry.
+TEST_F(Com, BusyFilterIsRegisteredOnTheThread) {
+  RegisterBusyFilter();
+  IMessageFilter* current = nullptr;
+  ASSERT_EQ(CoRegisterMessageFilter(nullptr, &current), S_OK);
+  ASSERT_NE(current, nullptr);
+  const DWORD pause = current->RetryRejectedCall(nullptr, 0, SERVERCALL_RETRYLATER);
+  EXPECT_TRUE(pause >= 100 && pause <= 250) << pause;
+  EXPECT_EQ(current->RetryRejectedCall(nullptr, 0, SERVERCALL_REJECTED), static_cast<DWORD>(-1));
+  EXPECT_EQ(current->RetryRejectedCall(nullptr, kBusyBudgetMs, SERVERCALL_RETRYLATER), static_cast<DWORD>(-1));
+  EXPECT_EQ(current->MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), static_cast<DWORD>(PENDINGMSG_WAITDEFPROCESS));
+  current->Release();
+}
+
+TEST(Monitors, PrimaryComesFirstWithItsDpi) {
+  const Desktop& d = CurrentDesktop();
+  ASSERT_FALSE(d.monitors.empty());
+  const MonitorPixels& primary = d.monitors[0];
+  EXPECT_EQ(primary.left, 0);
+  EXPECT_EQ(primary.top, 0);
+  EXPECT_EQ(primary.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(primary.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(d.systemDpi, ScreenDpi());
+  EXPECT_GE(primary.dpi, 96);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and the document's SendCommand, and records every command string it receives.
 //
 //   acad.exe --log FILE [--ready FILE] [--no-register] [--fail-send]
+//            [--busy-while FILE [--refusals FILE]]
 //
 // --log FILE     each SendCommand string is appended as one line, CR shown as
 //                <CR> and LF as <LF>, written through at once
@@ -10,6 +11,9 @@
 //                asked not to), so a test can wait for it
 // --no-register  run without registering: AutoCAD still loading
 // --fail-send    SendCommand fails: the drawing was closed
+// --busy-while FILE  while FILE exists every incoming call is refused, as a
+//                busy AutoCAD does (its message filter answers SERVERCALL_REJECTED)
+// --refusals FILE    each refused call is appended to FILE as one line
 //
 // It runs until its window ("VeskAcadStandin") gets WM_CLOSE or the process is ended.
 #include <windows.h>
@@ -27,6 +31,7 @@ const CLSID kAcadClsid = {0x5b0c6e1a, 0x3f7d, 0x4c2b, {0x9a, 0x61, 0x2e, 0x8d, 0
 
 std::wstring g_logPath;
 bool g_failSend = false;
+std::wstring g_busyPath, g_refusalsPath;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -35,6 +40,16 @@ std::string Utf8(const std::wstring& text) {
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
+}
+
+void AppendLine(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  FlushFileBuffers(f);
+  CloseHandle(f);
 }
 
 void LogCommand(const std::wstring& command) {
@@ -47,15 +62,31 @@ void LogCommand(const std::wstring& command) {
     else
       line += c;
   }
-  const std::string bytes = Utf8(line) + "\n";
-  HANDLE f = CreateFileW(g_logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  FlushFileBuffers(f);
-  CloseHandle(f);
+  AppendLine(g_logPath, Utf8(line) + "\n");
 }
+
+// The server side of a busy AutoCAD: while the busy file exists, every call
+// that comes in is refused before it runs.
+struct BusyFilter : IMessageFilter {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+      *out = static_cast<IMessageFilter*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+    if (GetFileAttributesW(g_busyPath.c_str()) == INVALID_FILE_ATTRIBUTES) return SERVERCALL_ISHANDLED;
+    if (!g_refusalsPath.empty()) AppendLine(g_refusalsPath, "refused\n");
+    return SERVERCALL_REJECTED;
+  }
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+};
+BusyFilter g_busyFilter;
 
 // One late-bound object with a fixed set of names. The objects live for the
 // whole process, so reference counts are not needed to free them.
@@ -178,6 +209,10 @@ int main() {
       registerObject = false;
     else if (arg == L"--fail-send")
       g_failSend = true;
+    else if (arg == L"--busy-while" && i + 1 < argc)
+      g_busyPath = argv[++i];
+    else if (arg == L"--refusals" && i + 1 < argc)
+      g_refusalsPath = argv[++i];
     else {
       fwprintf(stderr, L"acad stand-in: unknown argument %ls\n", argv[i]);
       return 2;
@@ -185,11 +220,13 @@ int main() {
   }
   LocalFree(argv);
   if (g_logPath.empty()) {
-    fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--fail-send]\n");
+    fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--fail-send] "
+                     L"[--busy-while FILE [--refusals FILE]]\n");
     return 2;
   }
 
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  if (!g_busyPath.empty() && FAILED(CoRegisterMessageFilter(&g_busyFilter, nullptr))) return 1;
   WNDCLASSW wc{};
   wc.lpfnWndProc = StandinProc;
   wc.hInstance = GetModuleHandleW(nullptr);

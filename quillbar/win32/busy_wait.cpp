@@ -1,0 +1,62 @@
+#include "busy_wait.h"
+
+#include "automation.h"
+#include "busy.h"
+#include "commands.h"
+#include "startup.h"
+
+namespace {
+
+bool IsUserInput(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+         (msg >= WM_NCMOUSEMOVE && msg <= WM_NCMBUTTONDBLCLK);
+}
+
+bool PointerOver(HWND palette) {
+  POINT at;
+  return GetCursorPos(&at) && WindowFromPoint(at) == palette;
+}
+
+// Waits `ms` while the palette keeps painting. Mouse and keys are dropped: a
+// click now would act on a palette that is still busy with the last one.
+void PauseWithPalettePainted(HWND palette, unsigned ms) {
+  if (PointerOver(palette)) SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
+        return;
+      }
+      if (IsUserInput(msg.message)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+void ChooseCommand(HWND palette, int layout, size_t index) {
+  BusyOps ops;
+  ops.send = [&] { SendCommandToDrawing(CommandText(layout, index)); };
+  ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
+  ops.pause = [palette](unsigned ms) { PauseWithPalettePainted(palette, ms); };
+  ops.busyBox = [palette](const std::string& text) {
+    MessageBoxA(palette, text.c_str(), kProgramTitle, MB_OK | MB_ICONWARNING);
+  };
+  if (SendWhenFree(CommandText(layout, index), ops) == Delivery::Ignored) return;
+  // The control under the pointer shows its own cursor again.
+  if (IsWindow(palette) && PointerOver(palette))
+    SendMessageA(palette, WM_SETCURSOR, reinterpret_cast<WPARAM>(palette), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+bool ShowWaitCursor() {
+  if (!CommandPending()) return false;
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  return true;
+}

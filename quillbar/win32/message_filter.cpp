@@ -1,0 +1,58 @@
+#include "message_filter.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "busy.h"
+#include "error.h"
+
+static_assert(kServerCallRejected == SERVERCALL_REJECTED && kServerCallRetryLater == SERVERCALL_RETRYLATER);
+static_assert(kCallRejected == static_cast<unsigned long>(RPC_E_CALL_REJECTED) &&
+              kRetryLater == static_cast<unsigned long>(RPC_E_SERVERCALL_RETRYLATER));
+
+namespace {
+
+// One object for the whole run: the reference count does not free it.
+struct BusyFilter : IMessageFilter {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+      *out = static_cast<IMessageFilter*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  // The palette serves no objects; anything that calls in is let through.
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
+    return SERVERCALL_ISHANDLED;
+  }
+
+  // `sinceCall` counts from this call; the budget counts from the menu choice.
+  DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD sinceCall, DWORD rejectType) override {
+    const uint64_t elapsed = CommandPending() ? GetTickCount64() - PendingSince() : sinceCall;
+    return static_cast<DWORD>(RetryRejectedCallAnswer(rejectType, elapsed));
+  }
+
+  // While a call waits, paint and activation go on; mouse and keys wait.
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+};
+
+BusyFilter filter;
+
+}  // namespace
+
+void RegisterBusyFilter() {
+  IMessageFilter* previous = nullptr;
+  const HRESULT hr = CoRegisterMessageFilter(&filter, &previous);
+  if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
+  if (previous) previous->Release();
+}
+
+void RevokeBusyFilter() {
+  IMessageFilter* previous = nullptr;
+  CoRegisterMessageFilter(nullptr, &previous);
+  if (previous) previous->Release();
+}

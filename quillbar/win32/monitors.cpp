@@ -1,0 +1,95 @@
+#include "monitors.h"
+
+#include <optional>
+
+#include "scoped_win.h"
+
+namespace {
+
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+template <class Fn>
+Fn Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+int MonitorDpi(HMONITOR monitor, int systemDpi) {
+  // Windows 8.1 and later; shcore.dll stays loaded for the rest of the run.
+  static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>(LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0)
+    return static_cast<int>(x);
+  return systemDpi;
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  auto& desktop = *reinterpret_cast<Desktop*>(param);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& r = info.rcMonitor;
+  const MonitorPixels m{r.left, r.top, r.right, r.bottom, MonitorDpi(monitor, desktop.systemDpi)};
+  if (info.dwFlags & MONITORINFOF_PRIMARY)
+    desktop.monitors.insert(desktop.monitors.begin(), m);
+  else
+    desktop.monitors.push_back(m);
+  return TRUE;
+}
+
+Desktop ReadDesktop() {
+  // The system dpi stays as it was at the program's start until the user signs out.
+  static const int systemDpi = ScreenDpi();
+  Desktop desktop;
+  desktop.systemDpi = systemDpi;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&desktop));
+  return desktop;
+}
+
+std::optional<Desktop> known;
+
+}  // namespace
+
+int ScreenDpi() {
+  ScopedWindowDC screen(nullptr);
+  const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+  return dpi > 0 ? dpi : 96;
+}
+
+ScreenTwips PrimaryScreenTwips() {
+  const double twipsPerPixel = 1440.0 / ScreenDpi();
+  return {GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
+}
+
+const Desktop& CurrentDesktop() {
+  if (!known) known = ReadDesktop();
+  return *known;
+}
+
+void ForgetDesktop(UINT msg) {
+  if (msg == WM_DISPLAYCHANGE || msg == WM_SETTINGCHANGE || msg == WM_DPICHANGED) known.reset();
+}
+
+int DpiOfWindow(HWND hwnd) {
+  // Windows 10 (1607) and later.
+  static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+  const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+RECT WindowRectAt(TwipPoint at, int32_t width, int32_t height) {
+  const Desktop& desktop = CurrentDesktop();
+  const PixelPoint corner = DesktopPixels(desktop, at);
+  const int dpi = DesktopDpiAt(desktop, at);
+  return {corner.x, corner.y, corner.x + TwipsToPixels(width, dpi), corner.y + TwipsToPixels(height, dpi)};
+}
+
+void FitToWindowDpi(HWND hwnd, int32_t width, int32_t height) {
+  const int dpi = DpiOfWindow(hwnd);
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  const int cx = TwipsToPixels(width, dpi), cy = TwipsToPixels(height, dpi);
+  if (r.right - r.left != cx || r.bottom - r.top != cy)
+    SetWindowPos(hwnd, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

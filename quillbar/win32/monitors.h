@@ -1,0 +1,29 @@
+// The monitors of the desktop and the dpi of each, and of a window. The
+// per-monitor calls are looked up at run time: a system without them gets the
+// system dpi everywhere.
+#pragma once
+#include <windows.h>
+
+#include "desktop.h"
+
+// The system's logical dots per inch.
+int ScreenDpi();
+// The primary screen's size in twips.
+ScreenTwips PrimaryScreenTwips();
+
+// Every monitor, the primary one first. Read once and kept: a drag converts
+// positions several times per mouse step.
+const Desktop& CurrentDesktop();
+// Called with every message of a layout window: the monitors are read again
+// after the display, its settings or a window's dpi changed.
+void ForgetDesktop(UINT msg);
+
+// The dpi a window is drawn with (GetDpiForWindow), else the system dpi.
+int DpiOfWindow(HWND hwnd);
+
+// The pixel rectangle of a window whose corner is `at` and whose size is
+// width x height twips, at the scale of the monitor there.
+RECT WindowRectAt(TwipPoint at, int32_t width, int32_t height);
+// Resizes a new window to width x height twips at its own dpi, where the system
+// put it on a monitor of another scale than WindowRectAt expected.
+void FitToWindowDpi(HWND hwnd, int32_t width, int32_t height);

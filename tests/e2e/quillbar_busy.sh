@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# A busy AutoCAD refuses every call while the test's busy file exists. A command
+# refused for a moment arrives once, with no box; one refused throughout ends in
+# the busy box, and the palette then still sends the next command; a drawing
+# that is gone still ends the palette with the error report.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/quillbar_helpers.sh"
+e2e_setup
+fresh_app
+BUSY=$E2E_DIR/busy
+REFUSALS=$E2E_DIR/refusals.txt
+start_acad --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$REFUSALS")"
+printf '[Palette]\r\nformNumber=4\r\n' >"$APP/Vesk.ini"
+
+MNU_LAND=104
+MNU_SECTION=107
+start_quillbar
+check "palette shown" palette_shown
+
+# Busy for a moment: free again once AutoCAD has refused at least once.
+touch "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+sender=$!
+check "AutoCAD refuses while busy" wait_file "$REFUSALS" 20
+rm -f "$BUSY"
+check "the command is delivered without a box" wait_exit "$sender" 20
+check_bytes "it arrives once, unchanged" "$ACAD_LOG" '_Landscape<CR>\n'
+
+# Busy throughout: the box after the wait; a choice made meanwhile is not acted on.
+rm -f "$ACAD_LOG" "$REFUSALS"
+touch "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+sender=$!
+wait_file "$REFUSALS" 20
+check "a second choice while waiting returns" vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+text=$(vdriver box --title "Quillbar" --press ok --timeout 30000)
+check_eq "the busy box names the command" $'AutoCAD is busy and did not take the command _Landscape.\nFinish or cancel what AutoCAD is doing, then choose the command again.' "$text"
+check "the choice returns after the box" wait_exit "$sender" 20
+check "nothing arrived while busy" test ! -s "$ACAD_LOG"
+check "palette still open" palette_shown
+rm -f "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+check_bytes "the next choice arrives once" "$ACAD_LOG" '_Cross<CR>\n'
+check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n'
+end_process "$QB_PID"
+end_process "$ACAD_PID"
+
+# Busy, then the drawing turns out closed: the error report and the end.
+rm -f "$ACAD_LOG" "$REFUSALS"
+start_acad --fail-send --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$REFUSALS")"
+start_quillbar
+check "palette shown" palette_shown
+touch "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+sender=$!
+wait_file "$REFUSALS" 20
+rm -f "$BUSY"
+text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
+check_eq "error report names the error" $'Error 0x80010108:\nThe drawing is no longer open.' "$text"
+wait_exit_code "$QB_PID" 20
+check_eq "program ends after the report" 1 "$EXIT_CODE"
+wait "$sender" 2>/dev/null
+end_process "$ACAD_PID"
+e2e_done
