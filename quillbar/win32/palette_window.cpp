@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "caption_fonts.h"
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
@@ -38,44 +39,6 @@ struct WindowParts {
 std::array<WindowParts, 4> g_parts;
 
 WindowParts& Parts(int layout) { return g_parts.at(static_cast<size_t>(layout - 1)); }
-
-constexpr char kFontFace[] = "MS Sans Serif";
-
-// The face the font mapper really chose for `font`.
-std::string RealisedFace(HFONT font) {
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, font);
-  char face[LF_FACESIZE] = {};
-  GetTextFaceA(screen, LF_FACESIZE, face);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
-  return face;
-}
-
-// "MS Sans Serif" at the control's size; where the system lacks that face, its
-// dialog font at the same size and character set.
-HFONT MakeFont(FontId id, int dpi) {
-  const double points = id == FontId::Symbol ? 9.75 : 8.25;
-  LOGFONTA lf{};
-  lf.lfHeight = -static_cast<LONG>(RoundHalfEven(points * dpi / 72));
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = id == FontId::Symbol ? 161 : DEFAULT_CHARSET;
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  std::strcpy(lf.lfFaceName, kFontFace);
-  HFONT font = CreateFontIndirectA(&lf);
-  if (font && lstrcmpiA(RealisedFace(font).c_str(), kFontFace) == 0) return font;
-  if (font) DeleteObject(font);
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    std::strcpy(lf.lfFaceName, metrics.lfMessageFont.lfFaceName);
-  else
-    lf.lfFaceName[0] = '\0';  // the mapper's default face
-  font = CreateFontIndirectA(&lf);
-  if (!font) ThrowLastError();
-  return font;
-}
 
 int Pixels(double twips, int dpi) { return TwipsToPixels(twips, dpi); }
 
@@ -171,16 +134,16 @@ void AddTooltips(const LayoutDef& def, WindowParts& parts) {
   }
 }
 
-void MakeFonts(WindowParts& parts) {
-  parts.fonts[0].reset(MakeFont(FontId::Default, parts.dpi));
-  parts.fonts[1].reset(MakeFont(FontId::Symbol, parts.dpi));
+void MakeFonts(WindowParts& parts, const LayoutDef& def) {
+  parts.fonts[0].reset(MakeCaptionFont(def, FontId::Default, parts.dpi));
+  parts.fonts[1].reset(MakeCaptionFont(def, FontId::Symbol, parts.dpi));
 }
 
 // The window moved to a monitor of another scaling: the whole palette scales.
 void ChangeDpi(HWND hwnd, const LayoutDef& def, int dpi, const RECT& suggested) {
   WindowParts& parts = Parts(def.number);
   parts.dpi = dpi;
-  MakeFonts(parts);
+  MakeFonts(parts, def);
   SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, Pixels(def.clientWidth, dpi),
                Pixels(def.clientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
   for (size_t i = 0; i < def.controls.size(); ++i) {
@@ -252,7 +215,7 @@ void AttachPaletteWindow(HWND hwnd, const LayoutDef& def) {
   parts.hwnd = hwnd;
   parts.dpi = ScreenDpi();
   parts.titleText.clear();
-  MakeFonts(parts);
+  MakeFonts(parts, def);
   // Decoding here makes a broken picture a failure to open the layout, not to paint it.
   for (const ControlDef& c : def.controls)
     if (c.kind == ControlKind::Picture) PictureSize(c, parts.dpi), NaturalPicture(c.picture);
