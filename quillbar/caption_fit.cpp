@@ -15,11 +15,16 @@ PixelBox Pixels(const TwipRect& r, int dpi) {
           TwipsToPixels(r.bottom(), dpi)};
 }
 
+// A left-aligned caption keeps this many pixels clear at its right end, as its
+// leading space does at its left: text that runs up to the edge looks cut off.
+constexpr int kRightMargin = 2;
+
 bool Whole(const LayoutDef& layout, const ControlDef& c, const TextExtent& text, int dpi) {
   const PixelBox full = Pixels(c.rect, dpi), seen = Pixels(VisibleRect(layout, c), dpi);
   // Where the text starts: centred text shares the spare room of the whole control.
   const int left = c.centred ? full.left + (full.right - full.left - text.width) / 2 : full.left;
-  return left >= seen.left && left + text.width <= seen.right && full.top + text.height <= seen.bottom;
+  const int right = seen.right - (c.centred ? 0 : kRightMargin);
+  return left >= seen.left && left + text.width <= right && full.top + text.height <= seen.bottom;
 }
 
 }  // namespace

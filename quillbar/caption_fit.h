@@ -20,6 +20,6 @@ int FontPixelHeight(FontId font, int dpi);
 // The em height for the captions of `layout` drawn in `font` at `dpi`: the
 // font's own height, or the largest smaller one at which every such caption
 // lies whole inside the visible part of its control (left-aligned from the
-// control's left edge, or centred on the whole control, from its top edge).
-// 1 when no height fits.
+// control's left edge and ending 2 pixels short of its right edge, or centred
+// on the whole control; from its top edge). 1 when no height fits.
 int FittingFontHeight(const LayoutDef& layout, FontId font, int dpi, const MeasureText& measure);

@@ -38,6 +38,12 @@ TEST(CaptionFit, AWideFaceStepsDownUntilTheLongestCaptionOfThatFontFits) {
   // first that fits the 16 visible pixels of Label4 (cut off by the window's bottom).
   EXPECT_EQ(FittingFontHeight(GetLayout(1), FontId::Default, 96, Face(3, 16)), 10);
   EXPECT_EQ(FittingFontHeight(GetLayout(1), FontId::Default, 96, Face(300)), 1) << "nothing fits";
+  // Text that runs up to the edge looks cut off: a left-aligned caption ends
+  // 2 pixels short of it (156 of Label1's 158 pixels).
+  const MeasureText flush = [](const char* text, int em) {
+    return TextExtent{std::strlen(text) > 20 ? 142 + em : 10, em};
+  };
+  EXPECT_EQ(FittingFontHeight(GetLayout(1), FontId::Default, 144, flush), 14);
 }
 
 TEST(CaptionFit, ACentredCaptionMustFitTheVisiblePartOfACutOffControl) {
