@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "caption_fonts.h"
