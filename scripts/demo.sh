@@ -3,8 +3,9 @@
 # Windows programs, starts the stand-in AutoCAD and Quillbar under Wine - on
 # $DISPLAY when it is set, else on a private Xvfb - and walks through the four
 # layouts with real mouse input: a few menu choices, a drag, "/" to switch, "X"
-# to close. It saves a screenshot of each layout in docs/screenshots/ and prints
-# the commands that the stand-in AutoCAD received and the settings file left behind.
+# to close (VESK_DPI=144 does the same at 150 %). It saves a screenshot of each
+# layout in docs/screenshots/ and prints the commands that the stand-in AutoCAD
+# received and the settings file left behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VESK_ROOT=$(pwd)
@@ -13,8 +14,13 @@ bash scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build build/windows --target quillbar acad_standin vdriver
 
-# A prefix of its own, so the demo never meets a test's windows.
-export VESK_WINE_DIR=$VESK_ROOT/build/wine-demo
+# A prefix of its own, so the demo never meets a test's windows; another display
+# scale (VESK_DPI=144 for 150 %) gets a prefix of its own too, and screenshots
+# named after the scale (form1-150.png).
+DPI=${VESK_DPI:-96}
+SUFFIX=
+[ "$DPI" = 96 ] || SUFFIX=-$((DPI * 100 / 96))
+export VESK_WINE_DIR=$VESK_ROOT/build/wine-demo$SUFFIX
 export WINEPREFIX=$VESK_WINE_DIR/prefix
 [ -n "${DISPLAY:-}" ] && export VESK_DISPLAY=$DISPLAY
 source scripts/wine-env.sh
@@ -63,8 +69,8 @@ ok() { echo "${1:-ok}"; }
 shot() {
   pointer_away
   pause
-  import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "docs/screenshots/form$1.png"
-  echo "docs/screenshots/form$1.png"
+  import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "docs/screenshots/form$1$SUFFIX.png"
+  echo "docs/screenshots/form$1$SUFFIX.png"
 }
 
 pick() {  # layout button entry entries label

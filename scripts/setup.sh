@@ -5,7 +5,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev    # native build, sanitizers, libFuzzer
   googletest libbenchmark-dev                       # GoogleTest sources, Google Benchmark
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows cross build
-  wine wine64 xvfb xdotool x11-utils imagemagick    # Windows under Wine, X, screenshots
+  wine wine64 fonts-wine xvfb xdotool x11-utils     # Windows under Wine with its own fonts (MS Sans Serif, Tahoma)
+  imagemagick                                      # screenshots
   python3 zip file
   librsvg2-bin fonts-dejavu-core                    # regenerating the artwork (quillbar/art/make-art.sh)
 )

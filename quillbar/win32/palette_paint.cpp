@@ -1,50 +1,11 @@
 #include "palette_paint.h"
 
-#include <cstring>
-#include <string>
-
-#include "error.h"
+#include "caption_fonts.h"
 #include "form_load.h"
 #include "numbers.h"
 #include "pictures.h"
 
 namespace {
-
-constexpr char kFontFace[] = "MS Sans Serif";
-
-// The face the font mapper really chose for `font`.
-std::string RealisedFace(HFONT font) {
-  ScopedWindowDC screen(nullptr);
-  ScopedSelect selected(screen.get(), font);
-  char face[LF_FACESIZE] = {};
-  GetTextFaceA(screen.get(), LF_FACESIZE, face);
-  return face;
-}
-
-// "MS Sans Serif" at the control's size; where the system lacks that face, its
-// dialog font at the same size and character set.
-HFONT MakeFont(FontId id, int dpi) {
-  const double points = id == FontId::Symbol ? 9.75 : 8.25;
-  LOGFONTA lf{};
-  lf.lfHeight = -static_cast<LONG>(RoundHalfEven(points * dpi / 72));
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = id == FontId::Symbol ? 161 : DEFAULT_CHARSET;
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  std::strcpy(lf.lfFaceName, kFontFace);
-  ScopedFont font(CreateFontIndirectA(&lf));
-  if (font.get() && lstrcmpiA(RealisedFace(font.get()).c_str(), kFontFace) == 0) return font.release();
-  font.reset();
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    std::strcpy(lf.lfFaceName, metrics.lfMessageFont.lfFaceName);
-  else
-    lf.lfFaceName[0] = '\0';  // the mapper's default face
-  HFONT fallback = CreateFontIndirectA(&lf);
-  if (!fallback) ThrowLastError();
-  return fallback;
-}
 
 // A picture at natural size keeps its pixel count at 96 dpi and grows with the dpi.
 SIZE PictureSize(const ControlDef& c, int dpi) {
@@ -104,8 +65,8 @@ RECT PixelRect(const TwipRect& r, int dpi) {
 double PixelsToTwips(int pixels, int dpi) { return pixels * 1440.0 / dpi; }
 
 void MakePaletteFonts(PaletteWindow& w) {
-  w.fonts[0].reset(MakeFont(FontId::Default, w.dpi));
-  w.fonts[1].reset(MakeFont(FontId::Symbol, w.dpi));
+  w.fonts[0].reset(MakeCaptionFont(*w.def, FontId::Default, w.dpi));
+  w.fonts[1].reset(MakeCaptionFont(*w.def, FontId::Symbol, w.dpi));
 }
 
 void PreparePictures(const PaletteWindow& w) {

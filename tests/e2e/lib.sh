@@ -7,11 +7,11 @@ source "$VESK_ROOT/scripts/wine-env.sh"
 E2E_FAILURES=0
 E2E_PIDS=()
 
-# A fresh work folder in $E2E_DIR, the Wine prefix and X display ready.
+# A fresh work folder in $E2E_DIR (named after the script, or E2E_NAME), the Wine
+# prefix and X display ready.
 e2e_setup() {
   wine_ready || { echo "FAIL: the Wine prefix or X display could not be prepared"; exit 1; }
-  local name
-  name=$(basename "$0" .sh)
+  local name=${E2E_NAME:-$(basename "$0" .sh)}
   E2E_DIR=$VESK_ROOT/build/e2e/$name
   rm -rf "$E2E_DIR"
   mkdir -p "$E2E_DIR"

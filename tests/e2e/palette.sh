@@ -4,7 +4,8 @@
 # layout opens its menu while held and an entry reaches AutoCAD; "/" cycles the
 # layouts and records each; a drag moves the window by exactly the pointer's
 # offset and "X" saves it; presses on "X" over the title close without dragging;
-# right presses do nothing. A screenshot of each layout is kept in $E2E_DIR.
+# right presses do nothing; every caption is drawn whole. A screenshot of each
+# layout is kept in $E2E_DIR.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
@@ -44,6 +45,7 @@ screenshot() {
   import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$file"
   check_eq "Form$1: screenshot has the window's size" "$WW $WH" "$(identify -format '%w %h' "$file")"
   check "Form$1: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
+  captions_whole "$1" "$file"
 }
 
 close_palette() {

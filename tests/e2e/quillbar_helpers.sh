@@ -59,3 +59,40 @@ wait_exit_code() {
     sleep 0.1
   done
 }
+
+# The text captions of the layouts with a title strip, as "control twips-rect
+# alignment": each rectangle is the part where the caption's own ink may lie
+# (the titles end where "/" begins and above Line1; lblX starts where lblMin
+# ends; on Form4 all end where the icons begin). The framed "/" and "X" of the banner layouts are left out: their
+# frames are ink at the very edges.
+declare -A CAPTIONS=(
+  [1]="lblTitle:0,45,1200,210:left Label1:0,360,1575,259:left Label2:0,720,1575,255:left
+       Label3:0,1080,1575,255:left Label4:0,1440,1575,240:left lblMin:1200,0,255,255:centre lblX:1455,0,240,255:centre"
+  [4]="lblTitle:0,10,1440,240:left lblMin:1440,0,240,250:centre lblX:1680,0,240,250:centre"
+)
+
+# ink_columns FILE X Y W H: the first and last pixel column (from the region's
+# left) holding ink, darker than the button face, or "none".
+ink_columns() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray -depth 8 txt:- |
+    awk -F'[,:() ]+' 'NR > 1 && $3 < 200 { if (first == "" || $1 < first) first = $1; if ($1 > last) last = $1 }
+                      END { print (first == "" ? "none" : first " " last) }'
+}
+
+# captions_whole LAYOUT SCREENSHOT: every caption of the layout is drawn whole:
+# its ink stops short of its control's right edge (and, centred, of its left
+# edge). A caption cut off at its control leaves ink in the edge column, or in
+# the one before it when the edge falls in the gap between two letters.
+captions_whole() {
+  local entry name rect align x0 y0 x1 y1 w h first last
+  for entry in ${CAPTIONS[$1]:-}; do
+    IFS=: read -r name rect align <<<"$entry"
+    IFS=, read -r x0 y0 w h <<<"$rect"
+    x1=$(palette_px $((x0 + w))) y1=$(palette_px $((y0 + h))) x0=$(palette_px "$x0") y0=$(palette_px "$y0")
+    w=$((x1 - x0))
+    read -r first last <<<"$(ink_columns "$2" "$x0" "$y0" "$w" $((y1 - y0)))"
+    echo "  Form$1 $name: ink in columns $first..${last:-} of 0..$((w - 1))"
+    check "Form$1: $name drawn whole" test "$first" != none -a "${last:-$w}" -lt $((w - 2)) \
+      -a \( "$align" = left -o "$first" -gt 1 \)
+  done
+}

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The palette on a display scaled to 144 dpi (a prefix of its own): every layout
-# grows as a whole from its twips, its controls sit where the twips put them at
-# that scaling (a press at each computed point reaches its control), and the
-# saved position stays in twips. Screenshots are kept in $E2E_DIR.
-export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine144
+# The palette on a display scaled to the dpi given as the argument (120, 144,
+# 192; a prefix of its own per dpi): every layout grows as a whole from its
+# twips, its controls sit where the twips put them at that scaling (a press at
+# each computed point reaches its control), every caption is drawn whole inside
+# its control, and the saved position stays in twips. Screenshots are kept in $E2E_DIR.
+export VESK_DPI=${1:?usage: palette_dpi.sh DPI}
+export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine$VESK_DPI
 export WINEPREFIX=$VESK_WINE_DIR/prefix
-export VESK_DPI=144
+export E2E_NAME=palette_dpi$VESK_DPI
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
@@ -15,7 +17,7 @@ trap 'e2e_cleanup; wine_stop' EXIT
 fresh_app
 INI=$APP/Vesk.ini
 PALETTE_DPI=$(field "$(vdriver screen)" dpi)
-check_eq "the prefix runs at 144 dpi" 144 "$PALETTE_DPI"
+check_eq "the prefix runs at $VESK_DPI dpi" "$VESK_DPI" "$PALETTE_DPI"
 
 start_acad
 LOG=$ACAD_LOG
@@ -29,9 +31,10 @@ for layout in 1 2 3 4; do
   check_eq "Form$layout: size scaled from twips" "$(palette_size "$layout")" "$(field "$line" cx) $(field "$line" cy)"
   check_eq "Form$layout: position scaled from twips" "$(palette_px 3000) $(palette_px 1500)" "$wx $wy"
   pointer_away
-  file=$E2E_DIR/form$layout-144dpi.png
+  file=$E2E_DIR/form$layout-${VESK_DPI}dpi.png
   import -window root -crop "$(field "$line" cx)x$(field "$line" cy)+$wx+$wy" +repage "$file"
   check "Form$layout: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
+  captions_whole "$layout" "$file"
   # Each command button opens its own menu: the menus have 3, 6, 8 and 3 entries.
   for b in 1 2 3 4; do
     read -r cx cy <<<"$(palette_centre "$layout" button$b)"
