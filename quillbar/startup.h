@@ -7,9 +7,7 @@
 #include <functional>
 #include <string>
 
-struct ScreenTwips {
-  double width, height;  // the primary screen, twips
-};
+#include "twips.h"
 
 struct StartupOps {
   std::function<bool()> earlierInstanceRuns;
