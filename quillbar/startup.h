@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "message_box.h"
 #include "twips.h"
 
 struct StartupOps {
@@ -14,6 +15,8 @@ struct StartupOps {
   // The process census: true when some process has exactly this image name.
   // Its failures are not trapped by start-up.
   std::function<bool(const std::string& imageName)> isProcessRunning;
+  // The folder of the running program; a character that the ANSI code page cannot
+  // spell stands as the code page's default character, so no settings file is found there.
   std::function<std::string()> programFolder;
   // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
   std::function<void()> attachApplication;
@@ -34,7 +37,7 @@ enum class StartupOutcome {
   Started,         // one layout window is open
 };
 
-inline constexpr unsigned kStartupBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
+inline constexpr unsigned kStartupBoxStyle = kBoxOk | kIconStop;
 inline constexpr const char* kProgramTitle = "Quillbar";
 inline constexpr const char* kAcadImageName = "acad.exe";
 
