@@ -72,7 +72,8 @@ bool ReadActiveDocument() {
   VariantInit(&doc);
   DISPPARAMS none{};
   hr = app->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-  if (SUCCEEDED(hr)) hr = app->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &doc, nullptr, nullptr);
+  if (SUCCEEDED(hr))
+    hr = app->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &doc, nullptr, nullptr);
   const bool ok = SUCCEEDED(hr) && doc.vt == VT_DISPATCH && doc.pdispVal;
   VariantClear(&doc);
   app->Release();

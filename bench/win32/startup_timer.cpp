@@ -73,7 +73,8 @@ Sample TimeOne(const std::string& program, const char* cls, const LARGE_INTEGER&
   if (s.found) {
     WaitForInputIdle(pi.hProcess, 5000);
     PROCESS_MEMORY_COUNTERS m{};
-    if (GetProcessMemoryInfo(pi.hProcess, &m, sizeof m)) sample.workingSetKb = static_cast<double>(m.WorkingSetSize) / 1024;
+    if (GetProcessMemoryInfo(pi.hProcess, &m, sizeof m))
+      sample.workingSetKb = static_cast<double>(m.WorkingSetSize) / 1024;
     PostMessageA(s.found, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);

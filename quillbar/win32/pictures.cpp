@@ -37,9 +37,10 @@ Picture Decode(int resourceId) {
   std::memcpy(&header, bytes, sizeof header);
   const int width = header.biWidth, height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
   const size_t stride = (size_t{static_cast<unsigned>(width)} * 3 + 3) & ~size_t{3};
-  if (header.biBitCount != 24 || header.biCompression != BI_RGB || header.biClrUsed != 0 || width <= 0 ||
-      height <= 0 || header.biSize < sizeof header || header.biSize > size || size - header.biSize < stride * static_cast<size_t>(height))
-    ThrowSystemError(ERROR_INVALID_DATA);
+  const bool usable = header.biBitCount == 24 && header.biCompression == BI_RGB && header.biClrUsed == 0 &&
+                      width > 0 && height > 0 && header.biSize >= sizeof header && header.biSize <= size &&
+                      size - header.biSize >= stride * static_cast<size_t>(height);
+  if (!usable) ThrowSystemError(ERROR_INVALID_DATA);
   const uint8_t* pixels = bytes + header.biSize;
   Picture picture{width, height, std::vector<uint8_t>(size_t{static_cast<unsigned>(width)} * height * 4)};
   for (int y = 0; y < height; ++y) {

@@ -289,7 +289,8 @@ TwipRect PressableRect(const LayoutDef& layout, size_t index) {
 int Layouts() {
   for (int n = 1; n <= 4; ++n) {
     const LayoutDef& layout = GetLayout(n);
-    std::printf("%d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth), static_cast<int>(layout.clientHeight));
+    std::printf("%d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth),
+                static_cast<int>(layout.clientHeight));
     for (size_t i = 0; i < layout.controls.size(); ++i) {
       const ControlDef& c = layout.controls[i];
       std::string part;
