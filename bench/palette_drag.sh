@@ -17,6 +17,7 @@ source scripts/palette-driver.sh
 vdriver() { wine "$VESK_ROOT/build/windows/tests/tools/vdriver.exe" "$@"; }
 field() { sed -n "s/.*\b$2=\([^ ]*\).*/\1/p" <<<"$1"; }
 wine_ready
+palette_geometry
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wine_stop' EXIT
 

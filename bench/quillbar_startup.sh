@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Start-up latency of Quillbar.exe under Wine: from CreateProcess to its window
-# being visible, beside a minimal program that only shows a 128 x 49 topmost
-# window, timed the same way in the same run (warm wineserver, stand-in AutoCAD
-# running, the settings file present after the warm-up round).
+# Start-up latency and memory of Quillbar.exe under Wine: from CreateProcess to
+# its window being visible, and its working set then, beside two yardsticks timed
+# the same way in the same run (warm wineserver, stand-in AutoCAD running, the
+# settings file present after the warm-up round): the floor, a program doing only
+# what start-up must do (WMI census, attach, ActiveDocument, one 128 x 49 topmost
+# window), and a program that only shows that window. Ratios are to the floor.
+# The machine is shared: compare figures of the same run only.
 #
 #   cmake --preset windows && cmake --build build/windows \
-#     --target quillbar acad_standin bench_minimal_window startup_timer
+#     --target quillbar acad_standin bench_startup_floor bench_minimal_window startup_timer
 #   bash bench/quillbar_startup.sh [RUNS]        (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,8 +19,9 @@ wine_ready
 
 work=$(pwd)/build/bench-startup
 rm -rf "$work"
-mkdir -p "$work/quillbar" "$work/minimal"
+mkdir -p "$work/quillbar" "$work/floor" "$work/minimal"
 cp "$B/quillbar/Quillbar.exe" "$work/quillbar/"
+cp "$B/bench/win32/bench_startup_floor.exe" "$work/floor/"
 cp "$B/bench/win32/bench_minimal_window.exe" "$work/minimal/"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
@@ -29,5 +33,6 @@ for _ in $(seq 300); do [ -e "$work/acad-ready" ] && break; sleep 0.1; done
 [ -e "$work/acad-ready" ] || { echo "the stand-in AutoCAD did not come up" >&2; exit 1; }
 
 wine "$B/bench/win32/startup_timer.exe" "$runs" \
+  "$(winpath "$work/floor/bench_startup_floor.exe")" StartupFloor \
   "$(winpath "$work/minimal/bench_minimal_window.exe")" MinimalWindow \
   "$(winpath "$work/quillbar/Quillbar.exe")" QuillbarLayout

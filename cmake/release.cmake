@@ -1,11 +1,31 @@
 # The release: one zip with both programs and the user guide.
 #   cmake --build build/windows --target package
 # Only the Windows build packs anything; the test and demo programs stay out.
+# The zip gets stripped copies of the programs (about a third of their size). Their
+# debug information stays in the build, beside the copies in release/programs/, as
+# <name>.debug, which each copy names (.gnu_debuglink) so that gdb reads crash
+# addresses from a user's report: gdb release/programs/Quillbar.exe
+set(out ${CMAKE_BINARY_DIR}/release/programs)
+set(stripped)
 foreach(program quillbar Pathmend)
   if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION . COMPONENT release)
+    get_target_property(name ${program} OUTPUT_NAME)
+    if(NOT name)
+      set(name ${program})
+    endif()
+    add_custom_command(OUTPUT ${out}/${name}.exe ${out}/${name}.debug
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> ${out}/${name}.debug
+      COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${out}/${name}.debug $<TARGET_FILE:${program}>
+        ${out}/${name}.exe
+      DEPENDS ${program} VERBATIM)
+    list(APPEND stripped ${out}/${name}.exe)
+    install(PROGRAMS ${out}/${name}.exe DESTINATION . COMPONENT release)
   endif()
 endforeach()
+if(stripped)
+  add_custom_target(release_programs ALL DEPENDS ${stripped})
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.txt DESTINATION . COMPONENT release)
 
 set(CPACK_GENERATOR ZIP)

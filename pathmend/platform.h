@@ -5,20 +5,8 @@
 #include <functional>
 #include <string>
 
-// Message box styles and answers, with the Windows API's values.
-constexpr unsigned kBoxOk = 0x0;
-constexpr unsigned kBoxOkCancel = 0x1;
-constexpr unsigned kIconStop = 0x10;
-constexpr unsigned kIconQuestion = 0x20;
-constexpr unsigned kIconInformation = 0x40;
-constexpr unsigned kDefaultButton2 = 0x100;
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerCancel = 2;
-
-struct ProgramFolder {
-  std::string path;       // in the ANSI code page, without a final "\"
-  bool spellable = true;  // false when the ANSI code page cannot represent every character of it
-};
+#include "message_box.h"
+#include "program_folder.h"
 
 struct PlatformOps {
   std::function<ProgramFolder()> programFolder;
@@ -29,9 +17,6 @@ struct PlatformOps {
 PlatformOps& Platform();
 
 #ifdef _WIN32
-// GetModuleFileNameW and MessageBoxA.
+// ThisProgramFolder and MessageBoxA.
 PlatformOps RealPlatformOps();
-// `text` in the ANSI code page, with spellable false when a character has no
-// exact counterpart there (no best-fit look-alikes either).
-ProgramFolder AnsiSpelling(const std::wstring& text);
 #endif

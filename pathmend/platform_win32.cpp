@@ -7,42 +7,7 @@ static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kIconStop == MB_
               kIconQuestion == MB_ICONQUESTION && kIconInformation == MB_ICONINFORMATION &&
               kDefaultButton2 == MB_DEFBUTTON2 && kAnswerOk == IDOK && kAnswerCancel == IDCANCEL);
 
-ProgramFolder AnsiSpelling(const std::wstring& text) {
-  ProgramFolder result;
-  if (text.empty()) return result;
-  const int length = static_cast<int>(text.size());
-  // Under a UTF-8 ANSI code page every character is representable, and the
-  // flags below are refused.
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
-  const int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
-  if (size == 0) ThrowLastError();
-  result.path.resize(static_cast<size_t>(size));
-  if (WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.path.data(), size, nullptr, usedDefaultOut) == 0)
-    ThrowLastError();
-  result.spellable = !usedDefault;
-  return result;
-}
-
 namespace {
-
-ProgramFolder ProgramFolderOfThisProcess() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) ThrowLastError();
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);  // cut short: try a larger buffer
-  }
-  const size_t lastSeparator = path.rfind(L'\\');
-  if (lastSeparator != std::wstring::npos) path.resize(lastSeparator);
-  return AnsiSpelling(path);
-}
 
 int ShowBox(const std::string& text, const std::string& title, unsigned style) {
   const int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
@@ -52,4 +17,4 @@ int ShowBox(const std::string& text, const std::string& title, unsigned style) {
 
 }  // namespace
 
-PlatformOps RealPlatformOps() { return {ProgramFolderOfThisProcess, ShowBox}; }
+PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox}; }

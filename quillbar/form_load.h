@@ -4,11 +4,7 @@
 #include <cstdint>
 
 #include "layouts.h"
-#include "startup.h"
-
-struct TwipPoint {
-  int32_t x, y;
-};
+#include "twips.h"
 
 // The designed position of a layout: centred on the primary screen.
 TwipPoint DesignedPosition(const LayoutDef& layout, ScreenTwips screen);

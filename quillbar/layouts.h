@@ -9,12 +9,7 @@
 #include <cstdint>
 #include <span>
 
-struct TwipRect {
-  int32_t left, top, width, height;
-  int32_t right() const { return left + width; }
-  int32_t bottom() const { return top + height; }
-  bool contains(double x, double y) const { return x >= left && x < right() && y >= top && y < bottom(); }
-};
+#include "twips.h"
 
 enum class ControlKind { Label, Picture, Line };
 

@@ -28,7 +28,7 @@ StartupOutcome Main(const StartupOps& ops) {
   StartupOutcome outcome = StartupOutcome::Failed;
   if (!ops.isProcessRunning(kAcadImageName)) {
     ops.messageBox("AutoCAD connection failed.\nPlease restart this program after AutoCAD is fully loaded.",
-                   std::string("Vesk") + " Menu Palette", kStartupBoxStyle);
+                   "Vesk Menu Palette", kStartupBoxStyle);
     outcome = StartupOutcome::AutoCADAbsent;
   } else {
     s.appFolder = ops.programFolder();

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-struct ScreenTwips {
-  double width, height;  // the primary screen, twips
-};
+#include "message_box.h"
+#include "twips.h"
 
 // A monitor's rectangle on the desktop, twips (right and bottom exclusive).
 struct TwipArea {
@@ -22,6 +21,8 @@ struct StartupOps {
   // The process census: true when some process has exactly this image name.
   // Its failures are not trapped by start-up.
   std::function<bool(const std::string& imageName)> isProcessRunning;
+  // The folder of the running program; a character that the ANSI code page cannot
+  // spell stands as the code page's default character, so no settings file is found there.
   std::function<std::string()> programFolder;
   // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
   std::function<void()> attachApplication;
@@ -44,7 +45,7 @@ enum class StartupOutcome {
   Started,         // one layout window is open
 };
 
-inline constexpr unsigned kStartupBoxStyle = 0x10;  // MB_OK | MB_ICONERROR
+inline constexpr unsigned kStartupBoxStyle = kBoxOk | kIconStop;
 inline constexpr const char* kProgramTitle = "Quillbar";
 inline constexpr const char* kAcadImageName = "acad.exe";
 

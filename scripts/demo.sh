@@ -39,7 +39,7 @@ mkdir -p "$DEMO/Vesk" docs/screenshots
 cp build/windows/quillbar/Quillbar.exe "$DEMO/Vesk/"
 LOG=$DEMO/acad-commands.log
 INI=$DEMO/Vesk/Vesk.ini
-PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+palette_geometry
 
 pids=()
 cleanup() {

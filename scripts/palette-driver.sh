@@ -1,23 +1,21 @@
 # Drives the palette with real mouse input, for the end-to-end tests and the demo
 # (sourced; the caller provides `vdriver` and `field` as tests/e2e/lib.sh does).
-# The rectangles are the layouts' designed ones in twips, cut off at the client
-# area; pixels follow the display's dpi (PALETTE_DPI, 96 unless set).
+# Pixels follow the display's dpi (PALETTE_DPI).
 
-declare -A PALETTE_RECT=(
-  [1:client]="0 0 1695 1680" [2:client]="0 0 1920 1605" [3:client]="0 0 2595 960" [4:client]="0 0 1920 735"
-  [1:title]="0 45 1695 255" [1:lblMin]="1200 0 255 255" [1:lblX]="1455 0 240 255"
-  [1:button1]="0 360 1575 259" [1:button2]="0 720 1575 255" [1:button3]="0 1080 1575 255" [1:button4]="0 1440 1575 240"
-  [2:title]="0 0 1920 1125" [2:lblMin]="1440 0 240 255" [2:lblX]="1680 0 240 255"
-  [2:button1]="0 1125 480 480" [2:button2]="480 1125 480 480" [2:button3]="960 1125 480 480" [2:button4]="1440 1125 480 480"
-  [3:title]="0 0 1145 960" [3:lblMin]="1145 0 255 255" [3:lblX]="1400 0 228 255"
-  [3:button1]="1628 0 480 480" [3:button2]="2108 0 480 480" [3:button3]="1628 480 480 480" [3:button4]="2108 480 480 480"
-  [4:title]="0 10 1920 240" [4:lblMin]="1440 0 240 255" [4:lblX]="1680 0 240 255"
-  [4:button1]="0 250 480 480" [4:button2]="480 250 480 480" [4:button3]="960 250 480 480" [4:button4]="1440 250 480 480"
-)
-# Only the parts of each control that no other control covers are listed:
-# lblX's left pixel lies under lblMin on the text layout, its right end under
-# the first icon on the horizontal layout; the titles lose the strip under
-# the switch and close controls (points are taken left of them).
+# The rectangles in twips that the driver presses, keyed "<layout>:<part>" (client,
+# title, lblMin, lblX, button1..4), as the palette's own layout tables give them
+# (`vdriver layouts`): each control's visible part less the edge strips that
+# controls above it cover. Titles are pressed near their left end (see
+# palette_centre), clear of the controls over their right end.
+declare -gA PALETTE_RECT=()
+
+# Reads the rectangles and the display's dpi; call once the Wine prefix is ready.
+palette_geometry() {
+  local key rect
+  PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+  while read -r key rect; do PALETTE_RECT[$key]=$rect; done < <(vdriver layouts | tr -d '\r')
+  [ -n "${PALETTE_RECT[4:title]:-}" ] || { echo "palette-driver: vdriver layouts gave no geometry" >&2; return 1; }
+}
 
 # Twips to pixels at the display's dpi: nearest, halves to even, as the palette rounds.
 palette_px() {

@@ -34,7 +34,3 @@ std::string TempPathFor(const std::string& path);
 // On any failure the file keeps its old content, the temporary file is removed
 // and the error is rethrown.
 void ReplaceFileContent(const std::string& path, std::string_view bytes);
-
-// A lower-case copy of the same length: the ANSI code page's rules on Windows,
-// ASCII in the Linux build.
-std::string LowerCopy(std::string_view text);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "error.h"
 #include "fileio.h"
@@ -78,18 +77,6 @@ FileKind Probe(const std::string& path) {
 
 }  // namespace
 
-void ThrowSystemError(unsigned long number) {
-  throw SystemError(number, std::strerror(static_cast<int>(number)));
-}
-void ThrowLastError() { ThrowSystemError(static_cast<unsigned long>(errno)); }
-
 FileOps RealFileOps() {
   return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
-}
-
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
 }

@@ -7,18 +7,6 @@
 
 namespace {
 
-std::string MessageFor(DWORD number) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, number, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = n ? std::string(text, n) : "Unknown error";
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-    message.pop_back();
-  return message;
-}
-
 struct Handle {
   HANDLE h;
   explicit Handle(HANDLE h) : h(h) {}
@@ -95,21 +83,6 @@ FileKind Probe(const std::string& path) {
 
 }  // namespace
 
-void ThrowSystemError(unsigned long number) { throw SystemError(number, MessageFor(number)); }
-void ThrowLastError() { ThrowSystemError(GetLastError()); }
-
 FileOps RealFileOps() {
   return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
-}
-
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  // CharLowerBuffA follows the ANSI code page and never changes the length.
-  size_t done = 0;
-  while (done < lower.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(lower.size() - done, 1u << 30));
-    CharLowerBuffA(lower.data() + done, chunk);
-    done += chunk;
-  }
-  return lower;
 }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "fileio.h"
+#include "letter_case.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 // (the lowest icon id in the file).
 #define IDI_QUILLBAR 1
 
-// JPEG pictures, stored as RCDATA: load with FindResource(..., RT_RCDATA) and decode.
-#define IDR_ICON_IO 101     // 32 x 32, import/export button
-#define IDR_ICON_MODEL 102  // 32 x 32, modelling button
-#define IDR_ICON_DRAW 103   // 32 x 32, drawing button
-#define IDR_ICON_HELP 104   // 32 x 32, help button
-#define IDR_BANNER 105      // 128 x 75, title banner
+// Pictures, stored as 24-bit uncompressed BITMAP resources (FindResource(..., RT_BITMAP)).
+#define IDB_ICON_IO 101     // 32 x 32, import/export button
+#define IDB_ICON_MODEL 102  // 32 x 32, modelling button
+#define IDB_ICON_DRAW 103   // 32 x 32, drawing button
+#define IDB_ICON_HELP 104   // 32 x 32, help button
+#define IDB_BANNER 105      // 128 x 75, title banner
 
 #endif

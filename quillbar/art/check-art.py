@@ -3,8 +3,8 @@
 
 Usage: check-art.py [FOLDER]   (default: the folder of this script)
 
-Every file named in art.rc must exist; each RCDATA picture must be a baseline JPEG (the kind every
-Windows decoder reads) of the right size with three colour components at full resolution; the
+Every file named in art.rc must exist; each BITMAP picture must be an uncompressed 24-bit bitmap
+of the right size, the only kind the program reads; the
 program icon must hold 16, 32 and 48 px images in 24-bit colour with a mask that leaves the corners
 transparent and the middle opaque. Prints one line per failure and a closing count.
 """
@@ -14,56 +14,30 @@ import struct
 import sys
 
 SIZES = {
-    'IDR_ICON_IO': (32, 32),
-    'IDR_ICON_MODEL': (32, 32),
-    'IDR_ICON_DRAW': (32, 32),
-    'IDR_ICON_HELP': (32, 32),
-    'IDR_BANNER': (128, 75),
+    'IDB_ICON_IO': (32, 32),
+    'IDB_ICON_MODEL': (32, 32),
+    'IDB_ICON_DRAW': (32, 32),
+    'IDB_ICON_HELP': (32, 32),
+    'IDB_BANNER': (128, 75),
 }
 ICON_SIZES = [16, 32, 48]
 
 
-def jpeg_frame(data):
-    """Returns (marker, width, height, [(id, sampling)]) of the first frame header, or raises."""
-    if data[:2] != b'\xff\xd8':
-        raise ValueError('no JPEG start marker')
-    pos = 2
-    while pos + 4 <= len(data):
-        if data[pos] != 0xFF:
-            raise ValueError(f'no marker at byte {pos}')
-        marker = data[pos + 1]
-        if marker == 0xFF:  # fill byte
-            pos += 1
-            continue
-        length = struct.unpack('>H', data[pos + 2:pos + 4])[0]
-        if length < 2 or pos + 2 + length > len(data):
-            raise ValueError(f'segment {marker:#x} runs past the end')
-        if 0xC0 <= marker <= 0xCF and marker not in (0xC4, 0xC8, 0xCC):
-            body = data[pos + 4:pos + 2 + length]
-            height, width, count = struct.unpack('>HHB', body[1:6])
-            comps = [(body[6 + 3 * i], body[7 + 3 * i]) for i in range(count)]
-            return marker, width, height, comps
-        if marker == 0xDA:
-            break
-        pos += 2 + length
-    raise ValueError('no frame header before the image data')
-
-
-def check_jpeg(path, want):
+def check_bmp(path, want):
     with open(path, 'rb') as f:
         data = f.read()
-    marker, width, height, comps = jpeg_frame(data)
+    if data[:2] != b'BM' or len(data) < 54:
+        return ['not a bitmap file']
+    offset = struct.unpack('<I', data[10:14])[0]
+    size, width, height, planes, bits, compression = struct.unpack('<IiiHHI', data[14:34])
+    colours = struct.unpack('<I', data[46:50])[0]
     errors = []
-    if marker != 0xC0:
-        errors.append(f'frame type {marker:#x}, want baseline (0xc0)')
-    if (width, height) != want:
-        errors.append(f'{width} x {height}, want {want[0]} x {want[1]}')
-    if len(comps) != 3:
-        errors.append(f'{len(comps)} components, want 3 (colour)')
-    elif any(sampling != 0x11 for _, sampling in comps):
-        errors.append('chroma is subsampled, want 1x1 for every component')
-    if not data.rstrip(b'\x00').endswith(b'\xff\xd9'):
-        errors.append('no end marker')
+    if size < 40 or (planes, bits, compression, colours) != (1, 24, 0, 0):
+        errors.append('not an uncompressed 24-bit bitmap without a colour table')
+    if (width, abs(height)) != want:
+        errors.append(f'{width} x {abs(height)}, want {want[0]} x {want[1]}')
+    elif offset + ((width * 3 + 3) & ~3) * abs(height) > len(data):
+        errors.append('the pixels run past the end of the file')
     return errors
 
 
@@ -119,7 +93,7 @@ def rc_entries(folder):
     with open(os.path.join(folder, 'art_ids.h')) as f:
         ids = dict(re.findall(r'^#define\s+(ID\w+)\s+(\d+)', f.read(), re.M))
     with open(os.path.join(folder, 'art.rc')) as f:
-        lines = re.findall(r'^(ID\w+)\s+(ICON|RCDATA)\s+"([^"]+)"', f.read(), re.M)
+        lines = re.findall(r'^(ID\w+)\s+(ICON|BITMAP)\s+"([^"]+)"', f.read(), re.M)
     return ids, lines
 
 
@@ -146,7 +120,7 @@ def main(argv):
             if kind == 'ICON':
                 errors = check_ico(path)
             elif name in SIZES:
-                errors = check_jpeg(path, SIZES[name])
+                errors = check_bmp(path, SIZES[name])
             else:
                 errors = [f'unknown picture {name}']
         except (ValueError, struct.error, IndexError) as e:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates the palette's pictures (the JPEG icons and banner, the program icon) from the SVG
+# Regenerates the palette's pictures (the bitmap icons and banner, the program icon) from the SVG
 # sources beside this script, then checks them with check-art.py. The generated files are
 # committed, so the normal build never runs this; run it after editing an SVG:
 #     bash quillbar/art/make-art.sh
@@ -24,19 +24,22 @@ trap 'rm -rf "$work"' EXIT
 # render SVG WIDTH HEIGHT PNG
 render() { rsvg-convert --width "$2" --height "$3" --keep-aspect-ratio "$1" -o "$4"; }
 
-# jpeg SVG WIDTH HEIGHT JPG: baseline JPEG, full-resolution colour (no chroma subsampling, which
-# smears thin coloured lines at this size), no metadata.
-jpeg() {
+# bitmap SVG WIDTH HEIGHT BMP: a 24-bit uncompressed bitmap, which the program reads without a
+# codec. The pictures were JPEG files (quality 95, full-resolution colour) until the program
+# stopped decoding them at start-up; they still pass through that encoding, so that they keep
+# exactly the pixels the palette has always shown.
+bitmap() {
   render "$1" "$2" "$3" "$work/$4.png"
   convert "$work/$4.png" -background white -alpha remove -alpha off -strip \
-    -type TrueColor -sampling-factor 1x1 -quality 95 -interlace none "$4"
+    -type TrueColor -sampling-factor 1x1 -quality 95 -interlace none "$work/$4.jpg"
+  convert "$work/$4.jpg" -type TrueColor "BMP3:$4"
 }
 
-jpeg icon-io.svg 32 32 icon-io.jpg
-jpeg icon-model.svg 32 32 icon-model.jpg
-jpeg icon-draw.svg 32 32 icon-draw.jpg
-jpeg icon-help.svg 32 32 icon-help.jpg
-jpeg banner.svg 128 75 banner.jpg
+bitmap icon-io.svg 32 32 icon-io.bmp
+bitmap icon-model.svg 32 32 icon-model.bmp
+bitmap icon-draw.svg 32 32 icon-draw.bmp
+bitmap icon-help.svg 32 32 icon-help.bmp
+bitmap banner.svg 128 75 banner.bmp
 
 # The 16 px icon has its own simplified drawing; 32 and 48 px come from the same one.
 render program-icon-16.svg 16 16 "$work/icon16.png"

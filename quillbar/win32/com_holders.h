@@ -1,5 +1,5 @@
-// Small owners for the COM values the palette handles: BSTR and VARIANT. COM
-// interface pointers use WRL's ComPtr.
+// Small owners for the COM values the palette handles (BSTR and VARIANT), and the
+// text and error helpers of every COM call. COM interface pointers use WRL's ComPtr.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>

@@ -1,58 +1,59 @@
 #include "pictures.h"
 
-#include <wincodec.h>
-
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <tuple>
 
 #include "art_ids.h"
-#include "com_holders.h"
 #include "error.h"
 
 namespace {
 
 int ResourceId(PictureId id) {
   switch (id) {
-    case PictureId::IconIO: return IDR_ICON_IO;
-    case PictureId::IconModeling: return IDR_ICON_MODEL;
-    case PictureId::IconDraw: return IDR_ICON_DRAW;
-    case PictureId::IconHelp: return IDR_ICON_HELP;
-    case PictureId::Banner: return IDR_BANNER;
+    case PictureId::IconIO: return IDB_ICON_IO;
+    case PictureId::IconModeling: return IDB_ICON_MODEL;
+    case PictureId::IconDraw: return IDB_ICON_DRAW;
+    case PictureId::IconHelp: return IDB_ICON_HELP;
+    case PictureId::Banner: return IDB_BANNER;
     case PictureId::None: break;
   }
   return 0;
 }
 
-// The JPEG bytes of an RCDATA resource; they stay mapped for the program's life.
-std::pair<const BYTE*, DWORD> ResourceBytes(int id) {
+// The picture of a BITMAP resource: a 24-bit uncompressed device-independent
+// bitmap, stored already decoded so that no codec is needed at start-up.
+Picture Decode(int resourceId) {
   HMODULE self = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
   if (!found) ThrowLastError();
   HGLOBAL loaded = LoadResource(self, found);
   if (!loaded) ThrowLastError();
-  return {static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(self, found)};
-}
-
-Picture Decode(int resourceId) {
-  auto [bytes, size] = ResourceBytes(resourceId);
-  ComPtr<IWICImagingFactory> factory;
-  CheckHr(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
-  ComPtr<IWICStream> stream;
-  CheckHr(factory->CreateStream(&stream));
-  CheckHr(stream->InitializeFromMemory(const_cast<BYTE*>(bytes), size));
-  ComPtr<IWICBitmapDecoder> decoder;
-  CheckHr(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, &decoder));
-  ComPtr<IWICBitmapFrameDecode> frame;
-  CheckHr(decoder->GetFrame(0, &frame));
-  ComPtr<IWICFormatConverter> converter;
-  CheckHr(factory->CreateFormatConverter(&converter));
-  CheckHr(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
-                                WICBitmapPaletteTypeCustom));
-  UINT w = 0, h = 0;
-  CheckHr(converter->GetSize(&w, &h));
-  Picture picture{static_cast<int>(w), static_cast<int>(h), std::vector<uint8_t>(size_t{w} * h * 4)};
-  CheckHr(converter->CopyPixels(nullptr, w * 4, static_cast<UINT>(picture.bgra.size()), picture.bgra.data()));
+  const auto* bytes = static_cast<const uint8_t*>(LockResource(loaded));
+  const DWORD size = SizeofResource(self, found);
+  BITMAPINFOHEADER header{};
+  if (!bytes || size < sizeof header) ThrowSystemError(ERROR_INVALID_DATA);
+  std::memcpy(&header, bytes, sizeof header);
+  const int width = header.biWidth, height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+  const size_t stride = (size_t{static_cast<unsigned>(width)} * 3 + 3) & ~size_t{3};
+  const bool usable = header.biBitCount == 24 && header.biCompression == BI_RGB && header.biClrUsed == 0 &&
+                      width > 0 && height > 0 && header.biSize >= sizeof header && header.biSize <= size &&
+                      size - header.biSize >= stride * static_cast<size_t>(height);
+  if (!usable) ThrowSystemError(ERROR_INVALID_DATA);
+  const uint8_t* pixels = bytes + header.biSize;
+  Picture picture{width, height, std::vector<uint8_t>(size_t{static_cast<unsigned>(width)} * height * 4)};
+  for (int y = 0; y < height; ++y) {
+    // Rows are stored bottom-up unless the height is negative.
+    const uint8_t* from = pixels + stride * static_cast<size_t>(header.biHeight < 0 ? y : height - 1 - y);
+    uint8_t* to = picture.bgra.data() + size_t{static_cast<unsigned>(width)} * 4 * y;
+    for (int x = 0; x < width; ++x, from += 3, to += 4) {
+      to[0] = from[0];
+      to[1] = from[1];
+      to[2] = from[2];
+      to[3] = 0xFF;
+    }
+  }
   return picture;
 }
 

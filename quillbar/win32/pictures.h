@@ -1,4 +1,4 @@
-// The palette's JPEG pictures: decoded from the program's resources once, then
+// The palette's pictures: read from the program's bitmap resources once, then
 // kept as bitmaps at every size a layout asks for.
 #pragma once
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include "layouts.h"
 #include "resample.h"
 
-// The picture at its natural size. Throws SystemError when it cannot be decoded.
+// The picture at its natural size. Throws SystemError when it cannot be read.
 const Picture& NaturalPicture(PictureId id);
 
 // A 32-bit bitmap of the picture at width x height pixels, smoothly scaled when

@@ -5,6 +5,7 @@
 #include "error.h"
 #include "layout_window.h"
 #include "monitors.h"
+#include "program_folder.h"
 
 bool EarlierInstanceRuns() {
   // Session-local: each signed-in user has a palette of their own.
@@ -21,25 +22,11 @@ bool EarlierInstanceRuns() {
   return true;
 }
 
-std::string ProgramFolder() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) ThrowLastError();
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  return path.substr(0, path.find_last_of("\\/"));
-}
-
 StartupOps RealStartupOps() {
   StartupOps ops;
   ops.earlierInstanceRuns = EarlierInstanceRuns;
   ops.isProcessRunning = IsProcessRunning;
-  ops.programFolder = ProgramFolder;
+  ops.programFolder = [] { return ThisProgramFolder().path; };
   ops.attachApplication = AttachApplication;
   ops.readActiveDocument = ReadActiveDocument;
   ops.screenSize = PrimaryScreenTwips;

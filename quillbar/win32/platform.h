@@ -9,6 +9,3 @@ StartupOps RealStartupOps();
 // then owns nothing; otherwise it holds the mutex until it ends, and the system
 // lets go of it even when the process dies.
 bool EarlierInstanceRuns();
-
-// The folder that holds the running program, without a final "\".
-std::string ProgramFolder();

@@ -13,7 +13,7 @@ e2e_setup
 
 fresh_app
 INI=$APP/Vesk.ini
-PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+palette_geometry
 
 start_acad
 LOG=$ACAD_LOG

@@ -16,7 +16,7 @@ trap 'e2e_cleanup; wine_stop' EXIT
 
 fresh_app
 INI=$APP/Vesk.ini
-PALETTE_DPI=$(field "$(vdriver screen)" dpi)
+palette_geometry
 check_eq "the prefix runs at $VESK_DPI dpi" "$VESK_DPI" "$PALETTE_DPI"
 
 start_acad

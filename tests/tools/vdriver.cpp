@@ -1,5 +1,6 @@
 // The end-to-end tests' eyes and hands inside the Wine prefix: finds top-level
-// windows and message boxes, reads a box's text and presses its buttons.
+// windows and message boxes, reads a box's text and presses its buttons; it also
+// prints where the palette's layouts put their controls, from the palette's own tables.
 // Every wait is a bounded poll; exit code 3 means the time ran out.
 #include <windows.h>
 
@@ -8,11 +9,14 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "layouts.h"
 
 namespace {
 
@@ -226,6 +230,83 @@ int List() {
   return 0;
 }
 
+// True when controls [0, above) of the layout (lines aside) cover every point of
+// the rectangle [x0, x1) x [y0, y1): each cell between their edges is tested by its centre.
+bool Covered(const LayoutDef& layout, size_t above, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  std::vector<int32_t> xs{x0, x1}, ys{y0, y1};
+  for (size_t i = 0; i < above; ++i) {
+    const TwipRect r = VisibleRect(layout, layout.controls[i]);
+    for (int32_t x : {r.left, r.right()})
+      if (x > x0 && x < x1) xs.push_back(x);
+    for (int32_t y : {r.top, r.bottom()})
+      if (y > y0 && y < y1) ys.push_back(y);
+  }
+  std::sort(xs.begin(), xs.end());
+  std::sort(ys.begin(), ys.end());
+  for (size_t a = 0; a + 1 < xs.size(); ++a)
+    for (size_t b = 0; b + 1 < ys.size(); ++b) {
+      if (xs[a] == xs[a + 1] || ys[b] == ys[b + 1]) continue;
+      const double cx = (xs[a] + xs[a + 1]) / 2.0, cy = (ys[b] + ys[b + 1]) / 2.0;
+      bool hit = false;
+      for (size_t i = 0; i < above && !hit; ++i)
+        hit = layout.controls[i].kind != ControlKind::Line &&
+              VisibleRect(layout, layout.controls[i]).contains(cx, cy);
+      if (!hit) return false;
+    }
+  return true;
+}
+
+// The visible rectangle of control `index` less every strip along an edge that
+// the controls above it cover completely, so its centre is a point the control
+// itself receives (where the covers only cut a corner, the whole rectangle stays).
+TwipRect PressableRect(const LayoutDef& layout, size_t index) {
+  TwipRect r = VisibleRect(layout, layout.controls[index]);
+  std::vector<int32_t> xs, ys;
+  for (size_t i = 0; i < index; ++i) {
+    const TwipRect c = VisibleRect(layout, layout.controls[i]);
+    xs.insert(xs.end(), {c.left, c.right()});
+    ys.insert(ys.end(), {c.top, c.bottom()});
+  }
+  for (bool changed = true; changed;) {
+    changed = false;
+    int32_t left = r.left, right = r.right(), top = r.top, bottom = r.bottom();
+    for (int32_t x : xs) {
+      if (x > left && x < right && Covered(layout, index, x, top, right, bottom)) right = x, changed = true;
+      if (x > left && x < right && Covered(layout, index, left, top, x, bottom)) left = x, changed = true;
+    }
+    for (int32_t y : ys) {
+      if (y > top && y < bottom && Covered(layout, index, left, y, right, bottom)) bottom = y, changed = true;
+      if (y > top && y < bottom && Covered(layout, index, left, top, right, y)) top = y, changed = true;
+    }
+    r = {left, top, right - left, bottom - top};
+  }
+  return r;
+}
+
+// One line per layout's client area and per control that takes input, in twips:
+// "<layout>:<part> left top width height", parts named client, title, lblMin,
+// lblX and button1 to button4.
+int Layouts() {
+  for (int n = 1; n <= 4; ++n) {
+    const LayoutDef& layout = GetLayout(n);
+    std::printf("%d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth),
+                static_cast<int>(layout.clientHeight));
+    for (size_t i = 0; i < layout.controls.size(); ++i) {
+      const ControlDef& c = layout.controls[i];
+      std::string part;
+      if (c.role == ControlRole::Title) part = "title";
+      else if (c.role == ControlRole::Switch) part = "lblMin";
+      else if (c.role == ControlRole::Close) part = "lblX";
+      else if (c.role == ControlRole::Command) part = std::string("button") + c.name[std::strlen(c.name) - 1];
+      else continue;
+      const TwipRect r = PressableRect(layout, i);
+      std::printf("%d:%s %d %d %d %d\n", n, part.c_str(), static_cast<int>(r.left), static_cast<int>(r.top),
+                  static_cast<int>(r.width), static_cast<int>(r.height));
+    }
+  }
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: vdriver box --title T [--press ok|cancel|yes|no] [--timeout MS]\n"
@@ -235,7 +316,7 @@ int Usage() {
                "       vdriver command --class C --id N [--timeout MS]\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
-               "       vdriver screen | list\n");
+               "       vdriver screen | list | layouts\n");
   return 2;
 }
 
@@ -269,5 +350,6 @@ int main(int argc, char** argv) {
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
   if (a.verb == "list") return List();
+  if (a.verb == "layouts") return Layouts();
   return Usage();
 }
