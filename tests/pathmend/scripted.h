@@ -61,6 +61,7 @@ struct WindowsPaths {
     Files().moveReplace = [=](const std::string& f, const std::string& t) { real.moveReplace(toUnix(f), toUnix(t)); };
     Files().removeFile = [=](const std::string& p) { real.removeFile(toUnix(p)); };
     Files().probe = [=](const std::string& p) { return real.probe(toUnix(p)); };
+    Files().lockForWrite = [=](const std::string& p) { return real.lockForWrite(toUnix(p)); };
 #endif
   }
   // A real path as the program would spell it.

@@ -155,7 +155,7 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
     WriteBytes(lsp, oldText);
     Restore<FileOps> restore{Files()};
     const FileOps real = RealFileOps();
-    auto fail = [] { ThrowSystemError(5); };
+    auto fail = [] { ThrowSystemError(112); };  // a lasting failure, not retried
     if (step == Probe) Files().probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
     if (step == Read) Files().readAll = [&](const std::string&) -> std::string { fail(); return ""; };
     if (step == WriteHalf || step == Flush)
@@ -172,7 +172,7 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
       Replace();
       ADD_FAILURE() << "the failure must reach the caller";
     } catch (const SystemError& e) {
-      EXPECT_EQ(e.number, 5u);
+      EXPECT_EQ(e.number, 112u);
     }
     EXPECT_EQ(ReadBytes(lsp), step == AfterMove ? newText : oldText);
     EXPECT_FALSE(Exists(temp));
