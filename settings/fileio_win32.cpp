@@ -124,6 +124,7 @@ FileLock LockForWrite(const std::string& path) {
   const DWORD waited = WaitForSingleObject(mutex, kLockWaitMs);
   if (waited == WAIT_TIMEOUT) ThrowSystemError(ERROR_SHARING_VIOLATION);  // another writer still holds it
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError();
+  // Released first, then the handle is closed when the copy of `lock` goes.
   return FileLock(mutex, [lock](void* h) { ReleaseMutex(h); });
 }
 
