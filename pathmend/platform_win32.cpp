@@ -15,6 +15,20 @@ int ShowBox(const std::string& text, const std::string& title, unsigned style) {
   return answer;
 }
 
+std::string AnsiToUtf8(const std::string& ansi) {
+  if (ansi.empty()) return ansi;
+  const int length = static_cast<int>(ansi.size());
+  std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0)), L'\0');
+  if (wide.empty() || !MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size())))
+    ThrowLastError();
+  const int wideLength = static_cast<int>(wide.size());
+  std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr)), '\0');
+  if (utf8.empty() ||
+      !WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr))
+    ThrowLastError();
+  return utf8;
+}
+
 }  // namespace
 
-PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox}; }
+PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8}; }

@@ -1,5 +1,6 @@
 // In-file text replacement (module modText). Files are bytes in the ANSI code
-// page; every comparison is exact, letter case included.
+// page, or in UTF-8 when they are written so; every comparison is exact, letter
+// case included.
 #pragma once
 #include <string>
 #include <string_view>
@@ -18,7 +19,10 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath);
 
 // Replaces every occurrence of `search` in the file by `replacement`, through the
-// temporary file <path>_TEMP that then takes the file's place in one step. False,
+// temporary file <path>_TEMP that then takes the file's place in one step. Both
+// texts are given in the ANSI code page; a file in UTF-8 (it starts with the
+// UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
+// written in UTF-8 and keeps its mark. False,
 // after the "File not Found: " box, when there is no plain file of that name (a
 // hidden or system file counts as missing); true otherwise, also when nothing was
 // found. File-system failures reach the caller as SystemError, the file unchanged.

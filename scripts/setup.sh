@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows cross build
   wine wine64 fonts-wine xvfb xdotool x11-utils     # Windows under Wine with its own fonts (MS Sans Serif, Tahoma)
   imagemagick                                      # screenshots
-  python3 zip file
+  python3 zip file locales
   librsvg2-bin fonts-dejavu-core                    # regenerating the artwork (quillbar/art/make-art.sh)
 )
 missing=()
@@ -19,3 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+# A Greek locale: under it Wine's ANSI code page is 1253 (tests/e2e/pathmend_greek.sh).
+locale -a | grep -qx el_GR.utf8 || localedef -i el_GR -f UTF-8 el_GR.UTF-8

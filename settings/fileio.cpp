@@ -1,5 +1,11 @@
 #include "fileio.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "error.h"
+
 FileOps& Files() {
   static FileOps ops = RealFileOps();
   return ops;
@@ -7,11 +13,37 @@ FileOps& Files() {
 
 std::string TempPathFor(const std::string& path) { return path + "_TEMP"; }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Runs `step` until it succeeds, retrying a momentary failure on `path` with a
+// growing pause until `deadline`; any other failure, or one past the deadline,
+// is rethrown.
+template <class Step>
+void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step step) {
+  std::chrono::milliseconds pause(5);
+  for (;;) {
+    try {
+      step();
+      return;
+    } catch (const SystemError& e) {
+      const auto now = Clock::now();
+      if (!IsMomentaryFailure(path, e.number) || now >= deadline) throw;
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+      pause = std::min(pause * 2, std::chrono::milliseconds(200));
+    }
+  }
+}
+
+}  // namespace
+
 void ReplaceFileContent(const std::string& path, std::string_view bytes) {
   const std::string temp = TempPathFor(path);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
   try {
-    Files().writeNew(temp, bytes);
-    Files().moveReplace(temp, path);
+    RetryWhileBusy(temp, deadline, [&] { Files().writeNew(temp, bytes); });
+    RetryWhileBusy(path, deadline, [&] { Files().moveReplace(temp, path); });
   } catch (...) {
     Files().removeFile(temp);
     throw;

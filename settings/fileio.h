@@ -3,10 +3,15 @@
 // entries to inject failures.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 enum class FileKind { Missing, Plain, HiddenOrSystem, Directory };
+
+// Holds a write lock (see FileOps::lockForWrite) until destroyed.
+using FileLock = std::shared_ptr<void>;
+constexpr int kLockWaitMs = 5000;
 
 struct FileOps {
   // Opens the file for byte access, which creates it empty when missing, and closes it.
@@ -21,6 +26,11 @@ struct FileOps {
   // Best effort, for clean-up on a failure path.
   std::function<void(const std::string& path)> removeFile;
   std::function<FileKind(const std::string& path)> probe;
+  // The exclusive right to rewrite `path`, shared by every process that writes
+  // it: waits up to kLockWaitMs for it, then fails (SystemError). Released when
+  // the result is destroyed, and by the system when the holder dies; it leaves
+  // nothing behind in the folder.
+  std::function<FileLock(const std::string& path)> lockForWrite;
 };
 
 FileOps& Files();
@@ -31,6 +41,16 @@ std::string TempPathFor(const std::string& path);
 
 // Replaces the file's whole content without ever losing it: the bytes go to
 // TempPathFor(path), are flushed, and that file then takes the name in one step.
-// On any failure the file keeps its old content, the temporary file is removed
-// and the error is rethrown.
+// A scanner, the indexer or a sync client that holds either file open for a
+// moment makes a step fail: such failures are retried with a short backoff for
+// up to kBusyRetryMs in all. On any other failure, or when the time is up, the
+// file keeps its old content, the temporary file is removed and the error is
+// rethrown.
 void ReplaceFileContent(const std::string& path, std::string_view bytes);
+constexpr int kBusyRetryMs = 2000;
+
+// True when `number`, a failure to create or replace `path`, may come from
+// another process that holds the file open for a moment: a sharing or lock
+// violation, or access denied to a file that is not read-only (Windows);
+// EBUSY or ETXTBSY (Linux). Platform code.
+bool IsMomentaryFailure(const std::string& path, unsigned long number);

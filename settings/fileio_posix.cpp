@@ -1,10 +1,14 @@
 // The Linux build's file calls, for the unit tests and fuzzers. They mirror the
 // Windows semantics that the programs rely on (a read-only target refuses a replace).
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "error.h"
 #include "fileio.h"
@@ -75,8 +79,30 @@ FileKind Probe(const std::string& path) {
   return FileKind::Plain;
 }
 
+// flock on the file's folder: the file itself cannot carry the lock, as every
+// write replaces it with a new one. The lock belongs to the open descriptor, so
+// the system drops it when the holder dies, and nothing is created.
+FileLock LockForWrite(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  auto fd = std::make_shared<Fd>(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd->fd < 0) ThrowLastError();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+  std::chrono::milliseconds pause(1);
+  while (flock(fd->fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) ThrowLastError();
+    if (std::chrono::steady_clock::now() >= deadline) ThrowSystemError(EWOULDBLOCK);
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(20));
+  }
+  return fd;  // closing the descriptor releases the lock
+}
+
 }  // namespace
 
+bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
+
 FileOps RealFileOps() {
-  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
+  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe, LockForWrite};
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "error.h"
 #include "fileio.h"
@@ -81,8 +82,51 @@ FileKind Probe(const std::string& path) {
   return FileKind::Plain;
 }
 
+// The lock is a named mutex, one per settings file: the system hands it to the
+// next waiter when its holder dies, and it leaves nothing in the folder. The file
+// itself cannot serve, as every write replaces it with a new one. Its name comes
+// from the file's full path in lower case (a name may not hold "\" and is limited
+// in length, hence a hash); two paths that share a hash only wait for each other.
+std::wstring LockNameFor(const std::string& path) {
+  std::wstring wide(path.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  if (n == 0) ThrowLastError();
+  wide.resize(static_cast<size_t>(n) - 1);
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = full.empty() ? 0 : GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) ThrowLastError();
+  full.resize(length);
+  CharLowerBuffW(full.data(), length);
+  unsigned long long hash = 14695981039346656037ull;  // FNV-1a
+  for (wchar_t c : full) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+  wchar_t name[64];
+  std::swprintf(name, 64, L"Local\\VeskSettingsWrite-%016llx", hash);
+  return name;
+}
+
+FileLock LockForWrite(const std::string& path) {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, LockNameFor(path).c_str());
+  if (!mutex) ThrowLastError();
+  FileLock lock(mutex, [](void* h) { CloseHandle(h); });
+  // WAIT_ABANDONED: the last holder died; the file is whole, as it is only ever replaced in one step.
+  const DWORD waited = WaitForSingleObject(mutex, kLockWaitMs);
+  if (waited == WAIT_TIMEOUT) ThrowSystemError(ERROR_SHARING_VIOLATION);  // another writer still holds it
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError();
+  // Released first, then the handle is closed when the copy of `lock` goes.
+  return FileLock(mutex, [lock](void* h) { ReleaseMutex(h); });
+}
+
 }  // namespace
 
+bool IsMomentaryFailure(const std::string& path, unsigned long number) {
+  if (number == ERROR_SHARING_VIOLATION || number == ERROR_LOCK_VIOLATION) return true;
+  if (number != ERROR_ACCESS_DENIED) return false;
+  // A read-only target is refused for good; access denied otherwise may be a file
+  // that another process is deleting or holds for a moment.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 FileOps RealFileOps() {
-  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe};
+  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe, LockForWrite};
 }

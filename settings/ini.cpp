@@ -134,6 +134,10 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
 
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value) {
+  // One writer at a time, also across processes (both programs may share the
+  // file): without it, two read-change-writes at once lose one of the changes.
+  // Readers need no lock, as the file is only ever replaced in one step.
+  const FileLock lock = Files().lockForWrite(path);
   PrepareFile(path);
   const std::string content = Files().readAll(path);
   ReplaceFileContent(path, IniTextWithValue(content, section, key, value));

@@ -227,7 +227,7 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     Boxes().clear();
     int calls = 0;
     auto countdown = [&] {
-      if (calls++ == failing) ThrowSystemError(32);
+      if (calls++ == failing) ThrowSystemError(112);  // a lasting failure, not retried
     };
     Files() = before;
     Files().createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
@@ -249,7 +249,7 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     }
     EXPECT_EQ(code, 1);
     ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(32, DescriptionOf(32)), "Pathmend", kStop}));
+    EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(112, DescriptionOf(112)), "Pathmend", kStop}));
     if (lspNow != Lsp("C:/Apps/Vesk/Vesk.dvb")) {
       EXPECT_EQ(Boxes()[1], Fixed()) << "the repair stays done";
     }

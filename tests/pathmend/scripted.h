@@ -1,6 +1,8 @@
 // Scripted stand-ins for the program folder and the message boxes, and the file
 // calls seen through Windows-style paths in the Linux build.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <deque>
 #include <string>
@@ -27,10 +29,38 @@ inline std::ostream& operator<<(std::ostream& os, const Box& b) {
   return os << "{\"" << b.title << "\", style 0x" << std::hex << b.style << std::dec << ", \"" << b.text << "\"}";
 }
 
+// Stand-ins for the ANSI code page's conversion to UTF-8: the Western code page
+// as Latin-1, and the Greek code page 1253 (what Windows gives, less the few
+// symbols the tests do not use).
+inline std::string CodePointsToUtf8(const std::string& bytes, unsigned (*toCodePoint)(unsigned char)) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    const unsigned u = toCodePoint(c);  // all below U+0800
+    if (u < 0x80) out += static_cast<char>(u);
+    else out += {static_cast<char>(0xC0 | (u >> 6)), static_cast<char>(0x80 | (u & 0x3F))};
+  }
+  return out;
+}
+inline std::string Latin1ToUtf8(const std::string& ansi) {
+  return CodePointsToUtf8(ansi, [](unsigned char c) -> unsigned { return c; });
+}
+inline std::string Cp1253ToUtf8(const std::string& ansi) {
+  return CodePointsToUtf8(ansi, [](unsigned char c) -> unsigned {
+    if (c < 0x80) return c;
+    if (c == 0xA2) return 0x386;
+    if (c >= 0xB8 && c <= 0xBA) return 0x388 + (c - 0xB8);
+    if (c == 0xBC) return 0x38C;
+    if (c >= 0xBE && c != 0xD2 && c != 0xFF) return 0x38E + (c - 0xBE);  // the Greek letters
+    ADD_FAILURE() << "no stand-in for byte " << unsigned(c);
+    return '?';
+  });
+}
+
 // Records every box and answers from a script (OK when the script has run out).
 struct ScriptedDesktop {
   explicit ScriptedDesktop(std::string folder, bool spellable = true) {
     Platform().programFolder = [folder, spellable] { return ProgramFolder{folder, spellable}; };
+    Platform().ansiToUtf8 = Latin1ToUtf8;
     Platform().messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
       boxes.push_back({text, title, style});
       if (answers.empty()) return kAnswerOk;
@@ -61,6 +91,7 @@ struct WindowsPaths {
     Files().moveReplace = [=](const std::string& f, const std::string& t) { real.moveReplace(toUnix(f), toUnix(t)); };
     Files().removeFile = [=](const std::string& p) { real.removeFile(toUnix(p)); };
     Files().probe = [=](const std::string& p) { return real.probe(toUnix(p)); };
+    Files().lockForWrite = [=](const std::string& p) { return real.lockForWrite(toUnix(p)); };
 #endif
   }
   // A real path as the program would spell it.

@@ -4,6 +4,7 @@
 
 #include "../common/restore.h"
 #include "../common/temp_dir.h"
+#include "encoding.h"
 #include "error.h"
 #include "fileio.h"
 #include "scripted.h"
@@ -155,7 +156,7 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
     WriteBytes(lsp, oldText);
     Restore<FileOps> restore{Files()};
     const FileOps real = RealFileOps();
-    auto fail = [] { ThrowSystemError(5); };
+    auto fail = [] { ThrowSystemError(112); };  // a lasting failure, not retried
     if (step == Probe) Files().probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
     if (step == Read) Files().readAll = [&](const std::string&) -> std::string { fail(); return ""; };
     if (step == WriteHalf || step == Flush)
@@ -172,7 +173,7 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
       Replace();
       ADD_FAILURE() << "the failure must reach the caller";
     } catch (const SystemError& e) {
-      EXPECT_EQ(e.number, 5u);
+      EXPECT_EQ(e.number, 112u);
     }
     EXPECT_EQ(ReadBytes(lsp), step == AfterMove ? newText : oldText);
     EXPECT_FALSE(Exists(temp));
@@ -185,6 +186,49 @@ TEST_F(InFile, FileNameVariantUsesTheSameFileSteps) {
   EXPECT_EQ(ReadBytes(lsp), newText);
   EXPECT_FALSE(ReplaceFileNameInFile(dir.file("none.lsp"), "Vesk.dvb", "x"));
   EXPECT_EQ(desktop.boxes.size(), 1u);
+}
+
+TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {
+  EXPECT_TRUE(IsUtf8WithMultiByte("(load \"C:/Έργα/Vesk.dvb\")"));
+  EXPECT_TRUE(IsUtf8WithMultiByte("M\xC3\xBCller \xE2\x82\xAC \xF0\x9F\x98\x80"));
+  EXPECT_FALSE(IsUtf8WithMultiByte("plain ASCII\r\n")) << "ASCII reads the same either way: handled as today";
+  EXPECT_FALSE(IsUtf8WithMultiByte("C:/\xB8\xF1\xE3\xE1/Vesk.dvb")) << "Greek in code page 1253";
+  EXPECT_FALSE(IsUtf8WithMultiByte("M\xFCller")) << "Western code page";
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ok \xC3", "\xE2\x82"})
+    EXPECT_FALSE(IsUtf8WithMultiByte(std::string("\xC3\xBC") + bad)) << "overlong, surrogate, beyond U+10FFFF or cut short";
+}
+
+// A Greek system (code page 1253): a folder with Greek letters moved to another.
+// A .lsp in UTF-8, with or without the mark, is searched and written in UTF-8; one
+// in code page 1253 as before.
+TEST_F(InFile, KeepsTheFilesOwnEncoding) {
+  Platform().ansiToUtf8 = Cp1253ToUtf8;
+  const std::string oldAnsi = "C:/\xB8\xF1\xE3\xE1/Vesk/Vesk.dvb", newAnsi = "D:/\xCD\xDD\xE1/Vesk/Vesk.dvb";
+  const std::string oldUtf8 = "C:/Έργα/Vesk/Vesk.dvb", newUtf8 = "D:/Νέα/Vesk/Vesk.dvb";
+  auto lspText = [](const std::string& path, const std::string& comment) {
+    return ";; " + comment + "\r\n(vl-vbaload \"" + path + "\")\r\n";
+  };
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    const char* name;
+    std::string before, after;
+  } cases[] = {
+      {"UTF-8 with the mark", mark + lspText(oldUtf8, "Έργα"), mark + lspText(newUtf8, "Έργα")},
+      {"UTF-8 without the mark", lspText(oldUtf8, "Έργα"), lspText(newUtf8, "Έργα")},
+      {"ASCII only, with the mark", mark + lspText("C:/x/Vesk.dvb", "x"), mark + lspText(newUtf8, "x")},
+      {"code page 1253", lspText(oldAnsi, "\xB8\xF1\xE3\xE1"), lspText(newAnsi, "\xB8\xF1\xE3\xE1")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(lsp, c.before);
+    const bool ascii = c.before.find("C:/x/") != std::string::npos;
+    EXPECT_TRUE(ReplaceTextInFile(lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi));
+    EXPECT_EQ(ReadBytes(lsp), c.after);
+  }
+  // The first-run rule: the bare name, here right after the mark, stands for its whole path.
+  WriteBytes(lsp, mark + "Vesk.dvb\r\n\"C:/Έργα/Vesk.dvb\"");
+  EXPECT_TRUE(ReplaceFileNameInFile(lsp, "Vesk.dvb", newAnsi));
+  EXPECT_EQ(ReadBytes(lsp), mark + newUtf8 + "\r\n\"" + newUtf8 + "\"");
 }
 
 #ifdef _WIN32

@@ -21,6 +21,14 @@ TEST(AnsiSpelling, CharactersOutsideTheCodePageAreNotSpellable) {
     EXPECT_FALSE(AnsiSpelling(name).spellable);
 }
 
+TEST(RealPlatform, AnsiTextBecomesUtf8) {
+  const auto toUtf8 = RealPlatformOps().ansiToUtf8;
+  EXPECT_EQ(toUtf8(""), "");
+  if (GetACP() == 1252) EXPECT_EQ(toUtf8("C:/M\xFCller/Vesk.dvb"), "C:/M\xC3\xBCller/Vesk.dvb");
+  else if (GetACP() == 1253) EXPECT_EQ(toUtf8("C:/\xB8\xF1\xE3\xE1/Vesk.dvb"), "C:/Έργα/Vesk.dvb");
+  else GTEST_SKIP() << "needs code page 1252 or 1253";
+}
+
 TEST(RealPlatform, ProgramFolderIsTheFolderOfThisProgram) {
   const ProgramFolder f = RealPlatformOps().programFolder();
   ASSERT_TRUE(f.spellable);

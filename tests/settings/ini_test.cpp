@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
@@ -182,17 +185,58 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
         ThrowSystemError(112);
       };
     } else {  // the replace is refused
-      Files().moveReplace = [](const std::string&, const std::string&) { ThrowSystemError(5); };
+      Files().moveReplace = [](const std::string&, const std::string&) { ThrowSystemError(17); };
     }
     try {
       WriteIniValue(ini, "Palette", "startX", "2");
       ADD_FAILURE() << "the error must reach the caller";
     } catch (const SystemError& e) {
-      EXPECT_EQ(e.number, step == 0 ? 112u : 5u);
+      EXPECT_EQ(e.number, step == 0 ? 112u : 17u);
     }
     EXPECT_EQ(ReadBytes(ini), old);
     EXPECT_FALSE(Exists(TempPathFor(ini)));
   }
+}
+
+// A replace that another process blocks for a moment is retried until it goes
+// through or the time is up; a read-only target is refused at once.
+TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
+#ifdef _WIN32
+  const unsigned long busy = ERROR_SHARING_VIOLATION;
+#else
+  const unsigned long busy = EBUSY;
+#endif
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  Restore<FileOps> restore{Files()};
+  const FileOps real = RealFileOps();
+  int moves = 0, busyMoves = 3;
+  Files().moveReplace = [&](const std::string& from, const std::string& to) {
+    ++moves;
+    if (busyMoves-- > 0) ThrowSystemError(busy);
+    real.moveReplace(from, to);
+  };
+  WriteIniValue(ini, "Palette", "startX", "1");
+  EXPECT_EQ(moves, 4);
+  const std::string old = "[Palette]\r\nstartX=1\r\n";
+  EXPECT_EQ(ReadBytes(ini), old);
+
+  moves = 0, busyMoves = 1 << 30;
+  try {
+    WriteIniValue(ini, "Palette", "startX", "2");
+    ADD_FAILURE() << "still busy when the time is up: the error must reach the caller";
+  } catch (const SystemError& e) {
+    EXPECT_EQ(e.number, busy);
+  }
+  EXPECT_GT(moves, 1);
+  EXPECT_EQ(ReadBytes(ini), old);
+  EXPECT_FALSE(Exists(TempPathFor(ini)));
+
+  moves = 0, busyMoves = 0;
+  std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  EXPECT_THROW(ReplaceFileContent(ini, "new"), SystemError);
+  EXPECT_EQ(moves, 1) << "a read-only target is not retried";
+  EXPECT_EQ(ReadBytes(ini), old);
 }
 
 #ifdef _WIN32

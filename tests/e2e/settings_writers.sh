@@ -1,0 +1,95 @@
+# Separate processes writing one settings file through the real store (the test
+# tool ini_writer): two writers at once keep every key; a lock holder that is
+# killed does not block the next writer, one that lives on makes it fail after
+# its wait; under Wine, a file held open for a moment does not fail the write.
+# Runs natively (INI_WRITER_WINE=0) and under Wine (1).
+source "$(dirname "$0")/lib.sh"
+if [ "${INI_WRITER_WINE:-0}" = 1 ]; then
+  e2e_setup
+  RUNNER=(wine)
+  win() { winepath -w "$1" | tr -d '\r\n'; }
+else
+  E2E_DIR=$VESK_ROOT/build/e2e/settings_writers-native
+  rm -rf "$E2E_DIR" && mkdir -p "$E2E_DIR"
+  trap e2e_cleanup EXIT
+  RUNNER=()
+  win() { printf '%s' "$1"; }
+fi
+
+INI=$E2E_DIR/Vesk.ini
+W_INI=$(win "$INI")
+# tool ARGS...: runs it in the foreground, output without CRs.
+tool() { "${RUNNER[@]}" "$INI_WRITER" "$@" 2>&1 | tr -d '\r'; }
+# tool_bg OUT ARGS...: runs it in the background, output into OUT; pid in TOOL_PID.
+tool_bg() {
+  local out=$1; shift
+  "${RUNNER[@]}" "$INI_WRITER" "$@" >"$out" 2>&1 &
+  TOOL_PID=$!
+  E2E_PIDS+=("$TOOL_PID")
+}
+result() { tr -d '\r' <"$1"; }
+well_formed() {  # one header, then N key lines, every line ended by CR LF
+  local n=$1
+  [ "$(head -n1 "$INI")" = $'[Stress]\r' ] &&
+    [ "$(grep -c $'^[a-z][0-9]*=[0-9]*\r$' "$INI")" = "$n" ] &&
+    [ "$(wc -l <"$INI")" = $((n + 1)) ] &&
+    [ "$(tail -c2 "$INI" | od -An -c | tr -d ' ')" = '\r\n' ]
+}
+no_temp() { [ ! -e "$INI"_TEMP ] && [ "$(ls "$E2E_DIR" | grep -c TEMP)" = 0 ]; }
+
+# Two writers of 200 keys each, released at once by the gate file.
+GATE=$E2E_DIR/gate
+tool_bg "$E2E_DIR/a.out" write "$W_INI" Stress a 200 "$(win "$GATE")"; a=$TOOL_PID
+tool_bg "$E2E_DIR/b.out" write "$W_INI" Stress b 200 "$(win "$GATE")"; b=$TOOL_PID
+touch "$GATE"
+check "writer a ends" wait_exit "$a" 240
+check "writer b ends" wait_exit "$b" 240
+check_eq "writer a: no failure" "written=200 failed=0" "$(result "$E2E_DIR/a.out")"
+check_eq "writer b: no failure" "written=200 failed=0" "$(result "$E2E_DIR/b.out")"
+check_eq "all 400 keys present" "200 200" "$(tool count "$W_INI" Stress a 200) $(tool count "$W_INI" Stress b 200)"
+check "the file is well formed" well_formed 400
+check "no temporary file" no_temp
+
+# A holder killed while it holds the lock: the next writer goes straight on.
+READY=$E2E_DIR/ready1
+tool_bg "$E2E_DIR/hold1.out" hold-lock "$W_INI" "$(win "$READY")"; holder=$TOOL_PID
+check "holder has the lock" wait_file "$READY" 60
+kill -KILL "$holder"
+check "holder is gone" wait_exit "$holder" 30
+check_eq "writer after a killed holder" "written=1 failed=0" "$(tool write "$W_INI" Stress c 1 "$W_INI")"
+
+# A holder that lives on: the writer waits for it, then fails and changes nothing.
+cp "$INI" "$E2E_DIR/before"
+READY=$E2E_DIR/ready2
+tool_bg "$E2E_DIR/hold2.out" hold-lock "$W_INI" "$(win "$READY")"; holder=$TOOL_PID
+check "holder has the lock" wait_file "$READY" 60
+out=$(tool write "$W_INI" Stress d 1 "$W_INI")
+check "writer fails while the lock is held: $out" grep -q '^written=0 failed=1 first: Error ' <<<"$out"
+check "file unchanged" cmp -s "$E2E_DIR/before" "$INI"
+kill -KILL "$holder"
+wait_exit "$holder" 30
+
+if [ "${INI_WRITER_WINE:-0}" = 1 ]; then
+  # Another process holds the file open without FILE_SHARE_DELETE for half a
+  # second, as a scanner does: the writer (released when it opens the file) retries.
+  READY=$E2E_DIR/ready3
+  tool_bg "$E2E_DIR/ready3.out" write "$W_INI" Stress e 1 "$(win "$READY")"; writer=$TOOL_PID
+  tool_bg "$E2E_DIR/hold3.out" hold-open "$W_INI" "$(win "$READY")" 500; holder=$TOOL_PID
+  check "writer ends" wait_exit "$writer" 60
+  check_eq "file held for half a second: written" "written=1 failed=0" "$(result "$E2E_DIR/ready3.out")"
+  wait_exit "$holder" 30
+
+  # Held past the retry budget: today's error report, the file unchanged.
+  cp "$INI" "$E2E_DIR/before"
+  READY=$E2E_DIR/ready4
+  tool_bg "$E2E_DIR/hold4.out" hold-open "$W_INI" "$(win "$READY")" -1; holder=$TOOL_PID
+  check "holder has the file open" wait_file "$READY" 60
+  out=$(tool write "$W_INI" Stress f 1 "$W_INI")
+  check "writer fails while the file is held: $out" grep -qE '^written=0 failed=1 first: Error (32|5):' <<<"$out"
+  check "file unchanged" cmp -s "$E2E_DIR/before" "$INI"
+  check "no temporary file" no_temp
+  kill -KILL "$holder"
+  wait_exit "$holder" 30
+fi
+check "the file is well formed" well_formed $(( $(grep -c '=' "$INI") ))
+e2e_done
