@@ -55,14 +55,14 @@ void PlainRewrite(benchmark::State& state) {
 // (temporary file, flush, replace in one step), without any text work.
 void DurableRewrite(benchmark::State& state) {
   const std::string path = MakeFile(state.range(0));
-  for (auto _ : state) ReplaceFileContent(path, Files().readAll(path));
+  for (auto _ : state) ReplaceFileContent(path, RealFiles().readAll(path));
   state.SetBytesProcessed(state.iterations() * state.range(0));
   std::remove(path.c_str());
 }
 
 void PlainRead(benchmark::State& state) {
   const std::string path = MakeFile(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(Files().readAll(path));
+  for (auto _ : state) benchmark::DoNotOptimize(RealFiles().readAll(path));
   state.SetBytesProcessed(state.iterations() * state.range(0));
   std::remove(path.c_str());
 }

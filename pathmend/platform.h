@@ -1,10 +1,11 @@
-// What Pathmend needs from Windows besides the file calls (those are Files()):
-// the folder of the running program, modal message boxes and the ANSI code page. Windows fills this
-// in at start-up; the unit tests script it.
+// What Pathmend needs from the system: the folder of the running program, modal
+// message boxes, the ANSI code page and the file calls. WinMain hands the real
+// ones to the run; the unit tests hand in scripted ones.
 #pragma once
 #include <functional>
 #include <string>
 
+#include "fileio.h"
 #include "message_box.h"
 #include "program_folder.h"
 
@@ -14,11 +15,11 @@ struct PlatformOps {
   std::function<int(const std::string& text, const std::string& title, unsigned style)> messageBox;
   // The same text in UTF-8, for a .lsp file in UTF-8.
   std::function<std::string(const std::string& ansi)> ansiToUtf8;
+  FileOps files = RealFiles();
 };
 
-PlatformOps& Platform();
-
 #ifdef _WIN32
-// ThisProgramFolder, MessageBoxA and the ANSI code page (through the wide form).
+// ThisProgramFolder, MessageBoxA, the ANSI code page (through the wide form) and
+// the system's file calls.
 PlatformOps RealPlatformOps();
 #endif

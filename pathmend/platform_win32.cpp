@@ -31,4 +31,4 @@ std::string AnsiToUtf8(const std::string& ansi) {
 
 }  // namespace
 
-PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8}; }
+PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8, RealFiles()}; }

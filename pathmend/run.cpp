@@ -14,7 +14,9 @@ namespace {
 constexpr char kLf = '\n';
 constexpr const char* kSoftwarePath = "SoftwarePath";
 
-int Box(const std::string& text, unsigned style) { return Platform().messageBox(text, kProgramTitle, style); }
+int Box(const PlatformOps& platform, const std::string& text, unsigned style) {
+  return platform.messageBox(text, kProgramTitle, style);
+}
 
 std::string WithSlashes(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
@@ -61,47 +63,49 @@ std::string UnspellableFolderText() {
          "then run Pathmend again.";
 }
 
-void Main() {
-  const ProgramFolder folder = Platform().programFolder();
+void Main(const PlatformOps& platform) {
+  const ProgramFolder folder = platform.programFolder();
   // A path with "?" in place of the characters the code page lacks would corrupt the .lsp file.
   if (!folder.spellable) {
-    Box(UnspellableFolderText(), kBoxOk | kIconStop);
+    Box(platform, UnspellableFolderText(), kBoxOk | kIconStop);
     return;
   }
   const RunNames n = DeriveNames(folder.path);
-  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath);
+  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files);
   std::string oldPath = storedFolder + n.dvbName;
   std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;
 
-  if (Box(AskText(n, oldPath, newPath), kBoxOkCancel | kIconQuestion | kDefaultButton2) != kAnswerOk) return;
+  const unsigned askStyle = kBoxOkCancel | kIconQuestion | kDefaultButton2;
+  if (Box(platform, AskText(n, oldPath, newPath), askStyle) != kAnswerOk) return;
 
   // The .lsp file names the .dvb file with "/" separators.
   oldPath = WithSlashes(oldPath);
   newPath = WithSlashes(newPath);
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
   // stands for whatever path ends in it, and that whole path is replaced.
-  const bool fixed = storedFolder.empty() ? ReplaceFileNameInFile(n.lspPath, n.dvbName, newPath)
-                                          : ReplaceTextInFile(n.lspPath, oldPath, newPath);
+  const bool fixed = storedFolder.empty() ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, newPath)
+                                          : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (!fixed) {
-    Box(NotFixedText(n), kBoxOk | kIconStop);
+    Box(platform, NotFixedText(n), kBoxOk | kIconStop);
     return;
   }
-  Box(FixedText(n), kBoxOk | kIconInformation);
-  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix);
-  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath) != n.folderPrefix) Box(NotStoredText(n), kBoxOk | kIconStop);
+  Box(platform, FixedText(n), kBoxOk | kIconInformation);
+  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files);
+  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files) != n.folderPrefix)
+    Box(platform, NotStoredText(n), kBoxOk | kIconStop);
 }
 
-int RunPathmend() {
+int RunPathmend(const PlatformOps& platform) {
   std::string report;
   try {
-    Main();
+    Main(platform);
     return 0;
   } catch (...) {
     report = CurrentErrorReportText();
   }
   try {
-    Box(report, kBoxOk | kIconStop);
+    Box(platform, report, kBoxOk | kIconStop);
   } catch (...) {
     // Nothing is left to tell the user with; the program ends all the same.
   }

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "platform.h"
+
 // The names of one run, all derived from the program folder.
 struct RunNames {
   std::string programFolder;  // without a final "\"
@@ -27,9 +29,9 @@ extern const char* const kProgramTitle;  // "Pathmend"
 
 // The whole run. Failures of the file system are not caught here: they leave as
 // SystemError, and the steps already done stay done.
-void Main();
+void Main(const PlatformOps& platform);
 
 // The program's entry: Main, and any error it did not trap reported in a box
 // titled "Pathmend" with the error's number and description. Never throws.
 // Returns the process exit code (0 after a normal run, 1 after an error report).
-int RunPathmend();
+int RunPathmend(const PlatformOps& platform);

@@ -118,36 +118,41 @@ using Change = std::function<std::string(std::string text, const std::string& fr
 // `from` and `to` come in the ANSI code page. A file in UTF-8 (with the mark, or
 // valid UTF-8 with a character beyond ASCII) is searched and written in UTF-8,
 // its mark kept in front; any other file stays in the ANSI code page.
-bool RewriteFile(const std::string& path, const std::string& from, const std::string& to, const Change& change) {
-  if (Files().probe(path) != FileKind::Plain) {
-    Platform().messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
+bool RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from, const std::string& to,
+                 const Change& change) {
+  if (platform.files.probe(path) != FileKind::Plain) {
+    platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
     return false;
   }
-  std::string text = Files().readAll(path);
+  std::string text = platform.files.readAll(path);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
   if (marked || IsUtf8WithMultiByte(text)) {
     if (marked) text.erase(0, kUtf8Mark.size());  // a name right after the mark still starts the text
-    changed = change(std::move(text), Platform().ansiToUtf8(from), Platform().ansiToUtf8(to));
+    changed = change(std::move(text), platform.ansiToUtf8(from), platform.ansiToUtf8(to));
     if (marked) changed.insert(0, kUtf8Mark);
   } else {
     changed = change(std::move(text), from, to);
   }
   // Never written in place: the new content replaces the file in one step or not at all.
-  ReplaceFileContent(path, changed);
+  ReplaceFileContent(path, changed, platform.files);
   return true;
 }
 
 }  // namespace
 
-bool ReplaceTextInFile(const std::string& path, const std::string& search, const std::string& replacement) {
-  return RewriteFile(path, search, replacement, [](std::string text, const std::string& from, const std::string& to) {
-    return ReplaceText(std::move(text), from, to);
-  });
+bool ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
+                       const std::string& replacement) {
+  return RewriteFile(platform, path, search, replacement,
+                     [](std::string text, const std::string& from, const std::string& to) {
+                       return ReplaceText(std::move(text), from, to);
+                     });
 }
 
-bool ReplaceFileNameInFile(const std::string& path, const std::string& fileName, const std::string& newPath) {
-  return RewriteFile(path, fileName, newPath, [](std::string text, const std::string& from, const std::string& to) {
-    return ReplaceFileName(text, from, to);
-  });
+bool ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path, const std::string& fileName,
+                           const std::string& newPath) {
+  return RewriteFile(platform, path, fileName, newPath,
+                     [](std::string text, const std::string& from, const std::string& to) {
+                       return ReplaceFileName(text, from, to);
+                     });
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform.h"
+
 // Every occurrence of `search` replaced by `replacement`, scanning left to right
 // once: the scan goes on after each occurrence, so replaced text is never searched
 // again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
@@ -26,7 +28,9 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
 // after the "File not Found: " box, when there is no plain file of that name (a
 // hidden or system file counts as missing); true otherwise, also when nothing was
 // found. File-system failures reach the caller as SystemError, the file unchanged.
-bool ReplaceTextInFile(const std::string& path, const std::string& search, const std::string& replacement);
+bool ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
+                       const std::string& replacement);
 
 // The same, with ReplaceFileName's rule.
-bool ReplaceFileNameInFile(const std::string& path, const std::string& fileName, const std::string& newPath);
+bool ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path, const std::string& fileName,
+                           const std::string& newPath);

@@ -5,6 +5,5 @@
 #include "run.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  Platform() = RealPlatformOps();
-  return RunPathmend();
+  return RunPathmend(RealPlatformOps());
 }

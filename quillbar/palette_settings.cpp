@@ -11,8 +11,9 @@ constexpr char kStartX[] = "startX";
 constexpr char kStartY[] = "startY";
 
 template <class Convert>
-auto ReadNumber(const std::string& iniPath, const char* key, Convert convert) -> decltype(convert("")) {
-  const std::string text = ReadIniValue(iniPath, kSection, key);
+auto ReadNumber(const std::string& iniPath, const FileOps& files, const char* key, Convert convert)
+    -> decltype(convert("")) {
+  const std::string text = ReadIniValue(iniPath, kSection, key, files);
   if (text.empty()) return std::nullopt;
   const auto value = convert(text);
   if (!value) throw BadPaletteSetting(key);
@@ -21,11 +22,11 @@ auto ReadNumber(const std::string& iniPath, const char* key, Convert convert) ->
 
 }  // namespace
 
-PaletteSettings LoadPaletteSettings(const std::string& iniPath) {
+PaletteSettings LoadPaletteSettings(const std::string& iniPath, const FileOps& files) {
   PaletteSettings s;
-  s.startX = ReadNumber(iniPath, kStartX, TextToLong);
-  s.startY = ReadNumber(iniPath, kStartY, TextToLong);
-  s.formNumber = ReadNumber(iniPath, kFormNumber, TextToByte);
+  s.startX = ReadNumber(iniPath, files, kStartX, TextToLong);
+  s.startY = ReadNumber(iniPath, files, kStartY, TextToLong);
+  s.formNumber = ReadNumber(iniPath, files, kFormNumber, TextToByte);
   return s;
 }
 

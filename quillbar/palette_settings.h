@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "fileio.h"
+
 // A stored value that is present but not a usable number.
 struct BadPaletteSetting : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -21,7 +23,7 @@ struct PaletteSettings {
 // Reads startX, startY and formNumber, in that order (a missing file is created
 // empty by the first read). Throws BadPaletteSetting for a value that is no
 // number or out of range, SystemError when the file cannot be read.
-PaletteSettings LoadPaletteSettings(const std::string& iniPath);
+PaletteSettings LoadPaletteSettings(const std::string& iniPath, const FileOps& files = RealFiles());
 
 // The switch: formNumber alone.
 void SaveFormNumber(const std::string& iniPath, int layout);

@@ -37,7 +37,7 @@ StartupOutcome Main(const StartupOps& ops) {
       ops.attachApplication();
       ops.readActiveDocument();
       s.iniPath = IniFilePath(s.appFolder);
-      const PaletteSettings saved = LoadPaletteSettings(s.iniPath);
+      const PaletteSettings saved = LoadPaletteSettings(s.iniPath, ops.files);
       const ScreenTwips screen = ops.screenSize();
       // A palette closed on any monitor comes back there; elsewhere each axis
       // falls back to the primary screen's rule.

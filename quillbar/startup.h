@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "fileio.h"
+
 #include "message_box.h"
 #include "twips.h"
 
@@ -36,6 +38,8 @@ struct StartupOps {
   std::function<void(int layout)> openLayout;
   // Closes a layout; nothing happens when it is not open.
   std::function<void(int layout)> closeLayout;
+  // The settings file is read through these.
+  FileOps files = RealFiles();
 };
 
 enum class StartupOutcome {

@@ -6,11 +6,6 @@
 
 #include "error.h"
 
-FileOps& Files() {
-  static FileOps ops = RealFileOps();
-  return ops;
-}
-
 std::string TempPathFor(const std::string& path) { return path + "_TEMP"; }
 
 namespace {
@@ -38,14 +33,14 @@ void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step st
 
 }  // namespace
 
-void ReplaceFileContent(const std::string& path, std::string_view bytes) {
+void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files) {
   const std::string temp = TempPathFor(path);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
   try {
-    RetryWhileBusy(temp, deadline, [&] { Files().writeNew(temp, bytes); });
-    RetryWhileBusy(path, deadline, [&] { Files().moveReplace(temp, path); });
+    RetryWhileBusy(temp, deadline, [&] { files.writeNew(temp, bytes); });
+    RetryWhileBusy(path, deadline, [&] { files.moveReplace(temp, path); });
   } catch (...) {
-    Files().removeFile(temp);
+    files.removeFile(temp);
     throw;
   }
 }

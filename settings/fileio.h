@@ -1,6 +1,7 @@
 // The few file-system calls of both programs. Everything that differs between
-// Windows and the Linux test build sits behind Files(); unit tests swap single
-// entries to inject failures.
+// Windows and the Linux test build sits behind a FileOps; the callers are handed
+// one (the real one unless they say otherwise), so unit tests hand in their own
+// to inject failures.
 #pragma once
 #include <functional>
 #include <memory>
@@ -33,8 +34,8 @@ struct FileOps {
   std::function<FileLock(const std::string& path)> lockForWrite;
 };
 
-FileOps& Files();
-FileOps RealFileOps();
+// The system's file calls.
+const FileOps& RealFiles();
 
 // The temporary file that stands beside `path` while it is rewritten.
 std::string TempPathFor(const std::string& path);
@@ -46,7 +47,7 @@ std::string TempPathFor(const std::string& path);
 // up to kBusyRetryMs in all. On any other failure, or when the time is up, the
 // file keeps its old content, the temporary file is removed and the error is
 // rethrown.
-void ReplaceFileContent(const std::string& path, std::string_view bytes);
+void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files = RealFiles());
 constexpr int kBusyRetryMs = 2000;
 
 // True when `number`, a failure to create or replace `path`, may come from

@@ -127,6 +127,8 @@ bool IsMomentaryFailure(const std::string& path, unsigned long number) {
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-FileOps RealFileOps() {
-  return {CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe, LockForWrite};
+const FileOps& RealFiles() {
+  static const FileOps ops{CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew,
+                           MoveReplace, RemoveFile, Probe, LockForWrite};
+  return ops;
 }

@@ -57,18 +57,19 @@ std::string Tidy(std::string_view text) {
   return out;
 }
 
-void PrepareFile(const std::string& path) {
-  Files().createIfMissing(path);
-  Files().setArchiveOnly(path);
+void PrepareFile(const std::string& path, const FileOps& files) {
+  files.createIfMissing(path);
+  files.setArchiveOnly(path);
 }
 
 }  // namespace
 
 std::string IniFilePath(const std::string& appFolder) { return appFolder + "\\" + "Vesk" + ".ini"; }
 
-std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key) {
-  PrepareFile(path);
-  return IniValueFromText(Files().readAll(path), section, key);
+std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key,
+                         const FileOps& files) {
+  PrepareFile(path, files);
+  return IniValueFromText(files.readAll(path), section, key);
 }
 
 std::string IniValueFromText(const std::string& text, const std::string& section, const std::string& key) {
@@ -133,12 +134,12 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
 }
 
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
-                   const std::string& value) {
+                   const std::string& value, const FileOps& files) {
   // One writer at a time, also across processes (both programs may share the
   // file): without it, two read-change-writes at once lose one of the changes.
   // Readers need no lock, as the file is only ever replaced in one step.
-  const FileLock lock = Files().lockForWrite(path);
-  PrepareFile(path);
-  const std::string content = Files().readAll(path);
-  ReplaceFileContent(path, IniTextWithValue(content, section, key, value));
+  const FileLock lock = files.lockForWrite(path);
+  PrepareFile(path, files);
+  const std::string content = files.readAll(path);
+  ReplaceFileContent(path, IniTextWithValue(content, section, key, value), files);
 }

@@ -7,18 +7,21 @@
 #pragma once
 #include <string>
 
+#include "fileio.h"
+
 // appFolder, "\", "Vesk.ini".
 std::string IniFilePath(const std::string& appFolder);
 
 // The value of `key` in `section`, or "" when either is missing. A missing file
 // is created empty first; the file's attributes become the archive attribute alone.
-std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key);
+std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key,
+                         const FileOps& files = RealFiles());
 
 // Stores `value` under `section` and `key`: a new key goes first in its section,
 // a new section at the end of the file. The whole file is rewritten in a tidy
 // shape with CR LF line ends, and replaced in one step so it is never lost.
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
-                   const std::string& value);
+                   const std::string& value, const FileOps& files = RealFiles());
 
 // The value that ReadIniValue finds in the given file content (no file access).
 std::string IniValueFromText(const std::string& content, const std::string& section, const std::string& key);

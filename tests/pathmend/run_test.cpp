@@ -49,7 +49,6 @@ constexpr unsigned kAsk = 0x121, kInfo = 0x40, kStop = 0x10;
 // A program folder <temp>/<parent>/Vesk with real Vesk.lsp and Vesk.ini files.
 struct Run : testing::Test {
   TempDir dir;
-  WindowsPaths paths;
   std::string parent = "Tools";
   fs::path folderOnDisk;
   std::string folder, prefix, lsp, ini, newDvb;
@@ -59,7 +58,7 @@ struct Run : testing::Test {
     parent = parentName;
     folderOnDisk = dir.path / parent / "Vesk";
     fs::create_directories(folderOnDisk);
-    folder = WindowsPaths::Spelled(folderOnDisk.string());
+    folder = Spelled(folderOnDisk.string());
     prefix = folder + "\\";
     lsp = (folderOnDisk / "Vesk.lsp").string();
     ini = (folderOnDisk / "Vesk.ini").string();
@@ -67,7 +66,6 @@ struct Run : testing::Test {
     NewDesktop(spellable);
   }
   void NewDesktop(bool spellable) {
-    desktop.reset();  // it restores the platform calls it replaced
     desktop = std::make_unique<ScriptedDesktop>(folder, spellable);
   }
   void SetUp() override { MakeFolder(); }
@@ -97,7 +95,7 @@ TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
   fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
   fs::last_write_time(ini, fs::file_time_type::clock::now() - std::chrono::hours(48));
   const auto lspTime = fs::last_write_time(lsp), iniTime = fs::last_write_time(ini);
-  EXPECT_EQ(RunPathmend(), 0);
+  EXPECT_EQ(RunPathmend(desktop->platform), 0);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
@@ -109,14 +107,14 @@ TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
 TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:/Apps/Vesk/Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
-  Main();
+  Main(desktop->platform);
   EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
   // Only the exact "/" form is replaced.
   EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Slashed(newDvb) + "\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
   // A second run from the same folder finds nothing to do.
   Boxes().clear();
-  Main();
+  Main(desktop->platform);
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -125,7 +123,7 @@ TEST_F(Run, CancelChangesNothingAndTheNextRunAsksAgain) {
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   for (int run = 0; run < 2; ++run) {
     desktop->answers = {kAnswerCancel};
-    Main();
+    Main(desktop->platform);
     EXPECT_EQ(Boxes().size(), run + 1u);
     EXPECT_EQ(Boxes().back().style, kAsk);
   }
@@ -135,7 +133,7 @@ TEST_F(Run, CancelChangesNothingAndTheNextRunAsksAgain) {
 
 TEST_F(Run, FirstRunCreatesTheSettingsAndReplacesWholePathsOfTheName) {
   WriteBytes(lsp, "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n(load \"Vesk.dvb\")\r\n\"C:/x/MyVesk.dvb\" Vesk.dvb2\r\n");
-  Main();
+  Main(desktop->platform);
   EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
   const std::string slashed = Slashed(newDvb);
   EXPECT_EQ(ReadBytes(lsp), "(vl-vbaload \"" + slashed + "\")\r\n(load \"" + slashed + "\")\r\n\"C:/x/MyVesk.dvb\" Vesk.dvb2\r\n");
@@ -145,7 +143,7 @@ TEST_F(Run, FirstRunCreatesTheSettingsAndReplacesWholePathsOfTheName) {
 TEST_F(Run, FirstRunCancelLeavesAnEmptySettingsFile) {
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
   desktop->answers = {kAnswerCancel};
-  Main();
+  Main(desktop->platform);
   EXPECT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(ReadBytes(ini), "");
   EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
@@ -156,7 +154,7 @@ TEST_F(Run, LetterCaseCountsAsAMove) {
   stored.replace(stored.rfind("Tools"), 5, "TOOLS");
   WriteBytes(lsp, Lsp(Slashed(stored) + "Vesk.dvb"));
   WriteBytes(ini, Ini(stored));
-  Main();
+  Main(desktop->platform);
   EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask(stored + "Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
   EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)));
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
@@ -164,7 +162,7 @@ TEST_F(Run, LetterCaseCountsAsAMove) {
 
 TEST_F(Run, MissingLspShowsNotFoundThenNotFixedAndKeepsTheSettings) {
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
-  Main();
+  Main(desktop->platform);
   const std::string lspPath = prefix + "Vesk.lsp";
   EXPECT_EQ(Boxes(), (std::vector<Box>{
                          {Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
@@ -178,7 +176,7 @@ TEST_F(Run, BracketInTheFolderCannotBeReadBackSoNotStoredFollows) {
   MakeFolder("Apps[1]");
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
-  Main();
+  Main(desktop->platform);
   ASSERT_EQ(Boxes().size(), 3u);
   EXPECT_EQ(Boxes()[1], Fixed());
   EXPECT_EQ(Boxes()[2], (Box{"An error occured while accessing " + prefix + "Vesk.ini\nSoftwarePath value was not changed.", "Pathmend", kStop}));
@@ -186,14 +184,14 @@ TEST_F(Run, BracketInTheFolderCannotBeReadBackSoNotStoredFollows) {
   // The value went in but cannot be read back: the next run sees a move again.
   Boxes().clear();
   desktop->answers = {kAnswerCancel};
-  Main();
+  Main(desktop->platform);
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
 TEST_F(Run, FolderTheCodePageCannotSpellChangesNothing) {
   NewDesktop(false);
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
-  EXPECT_EQ(RunPathmend(), 0);
+  EXPECT_EQ(RunPathmend(desktop->platform), 0);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0], (Box{UnspellableFolderText(), "Pathmend", kStop}));
   EXPECT_NE(Boxes()[0].text.find("cannot be written into the .lsp file"), std::string::npos);
@@ -205,7 +203,7 @@ TEST_F(Run, ReadOnlyLspEndsWithTheErrorReport) {
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   MakeReadOnly(lsp);
-  EXPECT_EQ(RunPathmend(), 1);
+  EXPECT_EQ(RunPathmend(desktop->platform), 1);
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[1].title, "Pathmend");
   EXPECT_EQ(Boxes()[1].style, kStop);
@@ -219,7 +217,7 @@ TEST_F(Run, ReadOnlyLspEndsWithTheErrorReport) {
 // and description, the .lsp file holds its old or its new content, and the steps
 // done before stay done.
 TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
-  const FileOps before = Files();
+  const FileOps before = desktop->platform.files;
   for (int failing = 0;; ++failing) {
     SCOPED_TRACE(failing);
     WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
@@ -229,15 +227,15 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     auto countdown = [&] {
       if (calls++ == failing) ThrowSystemError(112);  // a lasting failure, not retried
     };
-    Files() = before;
-    Files().createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
-    Files().setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
-    Files().readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
-    Files().writeNew = [&](const std::string& p, std::string_view b) { countdown(); before.writeNew(p, b); };
-    Files().moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
-    Files().probe = [&](const std::string& p) { countdown(); return before.probe(p); };
-    const int code = RunPathmend();
-    Files() = before;
+    FileOps& files = desktop->platform.files;
+    files.createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
+    files.setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
+    files.readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
+    files.writeNew = [&](const std::string& p, std::string_view b) { countdown(); before.writeNew(p, b); };
+    files.moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
+    files.probe = [&](const std::string& p) { countdown(); return before.probe(p); };
+    const int code = RunPathmend(desktop->platform);
+    files = before;
     const std::string lspNow = ReadBytes(lsp);
     EXPECT_TRUE(lspNow == Lsp("C:/Apps/Vesk/Vesk.dvb") || lspNow == Lsp(Slashed(newDvb)));
     EXPECT_FALSE(Exists(lsp + "_TEMP"));

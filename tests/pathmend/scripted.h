@@ -10,7 +10,6 @@
 
 #include <filesystem>
 
-#include "../common/restore.h"
 #include "fileio.h"
 #include "platform.h"
 
@@ -56,50 +55,58 @@ inline std::string Cp1253ToUtf8(const std::string& ansi) {
   });
 }
 
-// Records every box and answers from a script (OK when the script has run out).
+// The system's file calls. The program works with "\"-separated paths; on Linux
+// each call sees them with "/" instead, so the tests run on real files in both builds.
+inline FileOps WindowsPathFiles() {
+  FileOps real = RealFiles();
+#ifndef _WIN32
+  auto toUnix = [](std::string p) {
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+  };
+  FileOps files = real;
+  files.createIfMissing = [=](const std::string& p) { real.createIfMissing(toUnix(p)); };
+  files.setArchiveOnly = [=](const std::string& p) { real.setArchiveOnly(toUnix(p)); };
+  files.readAll = [=](const std::string& p) { return real.readAll(toUnix(p)); };
+  files.writeNew = [=](const std::string& p, std::string_view b) { real.writeNew(toUnix(p), b); };
+  files.moveReplace = [=](const std::string& f, const std::string& t) { real.moveReplace(toUnix(f), toUnix(t)); };
+  files.removeFile = [=](const std::string& p) { real.removeFile(toUnix(p)); };
+  files.probe = [=](const std::string& p) { return real.probe(toUnix(p)); };
+  files.lockForWrite = [=](const std::string& p) { return real.lockForWrite(toUnix(p)); };
+  return files;
+#else
+  return real;
+#endif
+}
+
+// A real path as the program would spell it.
+inline std::string Spelled(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// Scripted program folder and boxes (recorded, answered from a script: OK when
+// the script has run out), the Western code page, real files. Hand `platform`
+// to the code under test.
 struct ScriptedDesktop {
   explicit ScriptedDesktop(std::string folder, bool spellable = true) {
-    Platform().programFolder = [folder, spellable] { return ProgramFolder{folder, spellable}; };
-    Platform().ansiToUtf8 = Latin1ToUtf8;
-    Platform().messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
+    platform.programFolder = [folder, spellable] { return ProgramFolder{folder, spellable}; };
+    platform.ansiToUtf8 = Latin1ToUtf8;
+    platform.messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
       boxes.push_back({text, title, style});
       if (answers.empty()) return kAnswerOk;
       const int answer = answers.front();
       answers.pop_front();
       return answer;
     };
+    platform.files = WindowsPathFiles();
   }
-  Restore<PlatformOps> restore{Platform()};
+  ScriptedDesktop(const ScriptedDesktop&) = delete;
+  ScriptedDesktop& operator=(const ScriptedDesktop&) = delete;
+
+  PlatformOps platform;
   std::vector<Box> boxes;
   std::deque<int> answers;
-};
-
-// The program works with "\"-separated paths. On Linux each file call sees them
-// with "/" instead, so the tests run on real files in both builds.
-struct WindowsPaths {
-  WindowsPaths() {
-#ifndef _WIN32
-    FileOps real = Files();
-    auto toUnix = [](std::string p) {
-      std::replace(p.begin(), p.end(), '\\', '/');
-      return p;
-    };
-    Files().createIfMissing = [=](const std::string& p) { real.createIfMissing(toUnix(p)); };
-    Files().setArchiveOnly = [=](const std::string& p) { real.setArchiveOnly(toUnix(p)); };
-    Files().readAll = [=](const std::string& p) { return real.readAll(toUnix(p)); };
-    Files().writeNew = [=](const std::string& p, std::string_view b) { real.writeNew(toUnix(p), b); };
-    Files().moveReplace = [=](const std::string& f, const std::string& t) { real.moveReplace(toUnix(f), toUnix(t)); };
-    Files().removeFile = [=](const std::string& p) { real.removeFile(toUnix(p)); };
-    Files().probe = [=](const std::string& p) { return real.probe(toUnix(p)); };
-    Files().lockForWrite = [=](const std::string& p) { return real.lockForWrite(toUnix(p)); };
-#endif
-  }
-  // A real path as the program would spell it.
-  static std::string Spelled(std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-  }
-  Restore<FileOps> restore{Files()};
 };
 
 // The read-only attribute on Windows, no write permission on Linux.

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "encoding.h"
 #include "error.h"
@@ -91,7 +90,7 @@ struct InFile : testing::Test {
   ScriptedDesktop desktop{"unused"};
   const std::string oldText = "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n";
   const std::string newText = "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n";
-  bool Replace() { return ReplaceTextInFile(lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
+  bool Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
 };
 
 TEST_F(InFile, RewritesThroughTheTemporaryFile) {
@@ -122,9 +121,8 @@ TEST_F(InFile, MissingFileShowsTheBoxAndTouchesNothing) {
 
 TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
   WriteBytes(lsp, oldText);
-  Restore<FileOps> restore{Files()};
   for (FileKind kind : {FileKind::HiddenOrSystem, FileKind::Directory}) {
-    Files().probe = [kind](const std::string&) { return kind; };
+    desktop.platform.files.probe = [kind](const std::string&) { return kind; };
     EXPECT_FALSE(Replace());
   }
   EXPECT_EQ(desktop.boxes.size(), 2u);
@@ -154,18 +152,18 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
   for (int step = Probe; step < Steps; ++step) {
     SCOPED_TRACE(step);
     WriteBytes(lsp, oldText);
-    Restore<FileOps> restore{Files()};
-    const FileOps real = RealFileOps();
+    FileOps& files = desktop.platform.files;
+    const FileOps real = files = WindowsPathFiles();
     auto fail = [] { ThrowSystemError(112); };  // a lasting failure, not retried
-    if (step == Probe) Files().probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
-    if (step == Read) Files().readAll = [&](const std::string&) -> std::string { fail(); return ""; };
+    if (step == Probe) files.probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
+    if (step == Read) files.readAll = [&](const std::string&) -> std::string { fail(); return ""; };
     if (step == WriteHalf || step == Flush)
-      Files().writeNew = [&, step](const std::string& path, std::string_view bytes) {
+      files.writeNew = [&, step](const std::string& path, std::string_view bytes) {
         real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes);
         fail();
       };
     if (step == Move || step == AfterMove)
-      Files().moveReplace = [&, step](const std::string& from, const std::string& to) {
+      files.moveReplace = [&, step](const std::string& from, const std::string& to) {
         if (step == AfterMove) real.moveReplace(from, to);
         fail();
       };
@@ -182,9 +180,9 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
 
 TEST_F(InFile, FileNameVariantUsesTheSameFileSteps) {
   WriteBytes(lsp, "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n");
-  EXPECT_TRUE(ReplaceFileNameInFile(lsp, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"));
+  EXPECT_TRUE(ReplaceFileNameInFile(desktop.platform, lsp, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"));
   EXPECT_EQ(ReadBytes(lsp), newText);
-  EXPECT_FALSE(ReplaceFileNameInFile(dir.file("none.lsp"), "Vesk.dvb", "x"));
+  EXPECT_FALSE(ReplaceFileNameInFile(desktop.platform, dir.file("none.lsp"), "Vesk.dvb", "x"));
   EXPECT_EQ(desktop.boxes.size(), 1u);
 }
 
@@ -202,7 +200,7 @@ TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {
 // A .lsp in UTF-8, with or without the mark, is searched and written in UTF-8; one
 // in code page 1253 as before.
 TEST_F(InFile, KeepsTheFilesOwnEncoding) {
-  Platform().ansiToUtf8 = Cp1253ToUtf8;
+  desktop.platform.ansiToUtf8 = Cp1253ToUtf8;
   const std::string oldAnsi = "C:/\xB8\xF1\xE3\xE1/Vesk/Vesk.dvb", newAnsi = "D:/\xCD\xDD\xE1/Vesk/Vesk.dvb";
   const std::string oldUtf8 = "C:/Έργα/Vesk/Vesk.dvb", newUtf8 = "D:/Νέα/Vesk/Vesk.dvb";
   auto lspText = [](const std::string& path, const std::string& comment) {
@@ -222,12 +220,12 @@ TEST_F(InFile, KeepsTheFilesOwnEncoding) {
     SCOPED_TRACE(c.name);
     WriteBytes(lsp, c.before);
     const bool ascii = c.before.find("C:/x/") != std::string::npos;
-    EXPECT_TRUE(ReplaceTextInFile(lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi));
+    EXPECT_TRUE(ReplaceTextInFile(desktop.platform, lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi));
     EXPECT_EQ(ReadBytes(lsp), c.after);
   }
   // The first-run rule: the bare name, here right after the mark, stands for its whole path.
   WriteBytes(lsp, mark + "Vesk.dvb\r\n\"C:/Έργα/Vesk.dvb\"");
-  EXPECT_TRUE(ReplaceFileNameInFile(lsp, "Vesk.dvb", newAnsi));
+  EXPECT_TRUE(ReplaceFileNameInFile(desktop.platform, lsp, "Vesk.dvb", newAnsi));
   EXPECT_EQ(ReadBytes(lsp), mark + newUtf8 + "\r\n\"" + newUtf8 + "\"");
 }
 
@@ -238,7 +236,7 @@ TEST(WindowsFiles, HiddenFileCountsAsMissing) {
   const std::string lsp = dir.file("Vesk.lsp");
   WriteBytes(lsp, "C:/a/Vesk.dvb");
   ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_FALSE(ReplaceTextInFile(lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"));
+  EXPECT_FALSE(ReplaceTextInFile(desktop.platform, lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"));
   EXPECT_EQ(desktop.boxes.size(), 1u);
   SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");

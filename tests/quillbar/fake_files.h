@@ -1,17 +1,15 @@
-// An in-memory file system behind Files(), recording every call, so tests can
-// tell whether the settings file was read, created or written.
+// An in-memory file system, recording every call, so tests can tell whether the
+// settings file was read, created or written. Hand `ops` to the code under test.
 #pragma once
 #include <map>
 #include <string>
 #include <vector>
 
-#include "../common/restore.h"
 #include "error.h"
 #include "fileio.h"
 
 struct FakeFiles {
   FakeFiles() {
-    FileOps& ops = Files();
     ops.createIfMissing = [this](const std::string& p) { calls.push_back("create " + p); files.try_emplace(p); };
     ops.setArchiveOnly = [this](const std::string& p) { calls.push_back("attrib " + p); };
     ops.readAll = [this](const std::string& p) {
@@ -35,7 +33,7 @@ struct FakeFiles {
     return false;
   }
 
-  Restore<FileOps> restore{Files()};
+  FileOps ops = RealFiles();  // the lock stays real
   std::map<std::string, std::string> files;
   std::vector<std::string> calls;
 };

@@ -68,7 +68,12 @@ const std::string kIni = "C:\\Vesk\\Vesk.ini";
 
 struct StartupTest : testing::Test {
   void SetUp() override { State() = PaletteState{}; }
-  StartupOutcome run() { return Main(platform.ops()); }
+  StartupOps ops() {
+    StartupOps o = platform.ops();
+    o.files = files.ops;
+    return o;
+  }
+  StartupOutcome run() { return Main(ops()); }
   void saved(const std::string& body) { files.files[kIni] = "[Palette]\r\n" + body; }
 
   FakeFiles files;
@@ -108,7 +113,9 @@ TEST_F(StartupTest, AttachOrDocumentFailureEndsSilently) {
     p.attachWorks = attach;
     p.documentWorks = false;
     State() = PaletteState{};
-    EXPECT_EQ(Main(p.ops()), StartupOutcome::Failed);
+    StartupOps ops = p.ops();
+    ops.files = files.ops;
+    EXPECT_EQ(Main(ops), StartupOutcome::Failed);
     EXPECT_TRUE(p.boxes.empty());
     EXPECT_TRUE(p.opened.empty());
     EXPECT_EQ(p.closed, (std::vector<int>{1, 2, 3, 4}));
@@ -117,7 +124,7 @@ TEST_F(StartupTest, AttachOrDocumentFailureEndsSilently) {
 }
 
 TEST_F(StartupTest, CensusFailureIsNotTrapped) {
-  StartupOps ops = platform.ops();
+  StartupOps ops = this->ops();
   ops.isProcessRunning = [](const std::string&) -> bool { throw SystemError(0x80041003, "Access denied"); };
   EXPECT_THROW(Main(ops), SystemError);
   EXPECT_TRUE(platform.boxes.empty());
@@ -148,7 +155,7 @@ TEST_F(StartupTest, WindowFailureClosesEverythingSilently) {
 }
 
 TEST_F(StartupTest, UnreadableSettingsEndSilently) {
-  Files().readAll = [](const std::string&) -> std::string { throw SystemError(5, "Access is denied."); };
+  files.ops.readAll = [](const std::string&) -> std::string { throw SystemError(5, "Access is denied."); };
   EXPECT_EQ(run(), StartupOutcome::Failed);
   EXPECT_TRUE(platform.boxes.empty());
   EXPECT_TRUE(platform.opened.empty());

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "../common/restore.h"
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "fileio.h"
@@ -178,17 +177,17 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
     TempDir dir;
     const std::string ini = dir.file("Vesk.ini");
     WriteBytes(ini, old);
-    Restore<FileOps> restore{Files()};
+    FileOps files = RealFiles();
     if (step == 0) {  // the disk fills up half-way through the temporary file
-      Files().writeNew = [](const std::string& path, std::string_view bytes) {
-        RealFileOps().writeNew(path, bytes.substr(0, bytes.size() / 2));
+      files.writeNew = [](const std::string& path, std::string_view bytes) {
+        RealFiles().writeNew(path, bytes.substr(0, bytes.size() / 2));
         ThrowSystemError(112);
       };
     } else {  // the replace is refused
-      Files().moveReplace = [](const std::string&, const std::string&) { ThrowSystemError(17); };
+      files.moveReplace = [](const std::string&, const std::string&) { ThrowSystemError(17); };
     }
     try {
-      WriteIniValue(ini, "Palette", "startX", "2");
+      WriteIniValue(ini, "Palette", "startX", "2", files);
       ADD_FAILURE() << "the error must reach the caller";
     } catch (const SystemError& e) {
       EXPECT_EQ(e.number, step == 0 ? 112u : 17u);
@@ -208,22 +207,21 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
 #endif
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
-  Restore<FileOps> restore{Files()};
-  const FileOps real = RealFileOps();
+  FileOps files = RealFiles();
   int moves = 0, busyMoves = 3;
-  Files().moveReplace = [&](const std::string& from, const std::string& to) {
+  files.moveReplace = [&](const std::string& from, const std::string& to) {
     ++moves;
     if (busyMoves-- > 0) ThrowSystemError(busy);
-    real.moveReplace(from, to);
+    RealFiles().moveReplace(from, to);
   };
-  WriteIniValue(ini, "Palette", "startX", "1");
+  WriteIniValue(ini, "Palette", "startX", "1", files);
   EXPECT_EQ(moves, 4);
   const std::string old = "[Palette]\r\nstartX=1\r\n";
   EXPECT_EQ(ReadBytes(ini), old);
 
   moves = 0, busyMoves = 1 << 30;
   try {
-    WriteIniValue(ini, "Palette", "startX", "2");
+    WriteIniValue(ini, "Palette", "startX", "2", files);
     ADD_FAILURE() << "still busy when the time is up: the error must reach the caller";
   } catch (const SystemError& e) {
     EXPECT_EQ(e.number, busy);
@@ -234,7 +232,7 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
 
   moves = 0, busyMoves = 0;
   std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-  EXPECT_THROW(ReplaceFileContent(ini, "new"), SystemError);
+  EXPECT_THROW(ReplaceFileContent(ini, "new", files), SystemError);
   EXPECT_EQ(moves, 1) << "a read-only target is not retried";
   EXPECT_EQ(ReadBytes(ini), old);
 }

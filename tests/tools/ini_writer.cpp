@@ -24,9 +24,9 @@
 
 namespace {
 
-bool Exists(const std::string& path) { return Files().probe(path) != FileKind::Missing; }
+bool Exists(const std::string& path) { return RealFiles().probe(path) != FileKind::Missing; }
 
-void Touch(const std::string& path) { Files().writeNew(path, "ready"); }
+void Touch(const std::string& path) { RealFiles().writeNew(path, "ready"); }
 
 // A bounded poll: 60 s at most.
 bool WaitFor(const std::string& path) {
@@ -58,7 +58,7 @@ int Write(const std::string& file, const std::string& section, const std::string
 }
 
 int Count(const std::string& file, const std::string& section, const std::string& prefix, int n) {
-  const std::string text = Files().readAll(file);
+  const std::string text = RealFiles().readAll(file);
   int present = 0;
   for (int i = 0; i < n; ++i) present += IniValueFromText(text, section, prefix + std::to_string(i)) == std::to_string(i);
   std::printf("%d\n", present);
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     if (verb == "write" && argc == 7) return Write(argv[2], argv[3], argv[4], std::atoi(argv[5]), argv[6]);
     if (verb == "count" && argc == 6) return Count(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (verb == "hold-lock" && argc == 4) {
-      const FileLock lock = Files().lockForWrite(argv[2]);
+      const FileLock lock = RealFiles().lockForWrite(argv[2]);
       Touch(argv[3]);
       HoldForever();
     }

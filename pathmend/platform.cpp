@@ -1,6 +1,0 @@
-#include "platform.h"
-
-PlatformOps& Platform() {
-  static PlatformOps ops;
-  return ops;
-}
