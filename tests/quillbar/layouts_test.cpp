@@ -82,18 +82,4 @@ TEST(Layouts, EveryLayoutOffersTheSameRolesAndMenus) {
   }
 }
 
-TEST(Layouts, SwitchTooltipNamesTheLayoutItOpens) {
-  const char* expected[] = {"Switch to icon buttons", "Switch to horizontal icons", "Switch to minimal buttons",
-                            "Switch to text buttons"};
-  int n = 1;
-  for (int step = 0; step < 4; ++step, n = NextLayout(n))
-    EXPECT_STREQ(FindControl(GetLayout(n), ControlRole::Switch)->tooltip, expected[n - 1]);
-  EXPECT_EQ(n, 1) << "four switches return to the first layout";
-}
-
-TEST(Layouts, StartUpChoosesTheLayoutFromTheStoredNumber) {
-  const std::pair<uint8_t, int> cases[] = {{0, 4}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 4}, {255, 4}};
-  for (auto [stored, layout] : cases) EXPECT_EQ(LayoutForNumber(stored), layout) << int(stored);
-}
-
 }  // namespace

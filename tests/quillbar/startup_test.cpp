@@ -297,15 +297,6 @@ TEST(TextToByte, GoesThroughLongThenByteRange) {
   EXPECT_EQ(TextToByte("3000000000"), std::nullopt);
 }
 
-TEST(RoundHalfEven, TiesGoToEven) {
-  EXPECT_EQ(RoundHalfEven(0.5), 0);
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(-1.5), -2);
-  EXPECT_EQ(RoundHalfEven(-2.5), -2);
-  EXPECT_EQ(RoundHalfEven(2.4999), 2);
-  EXPECT_EQ(RoundHalfEven(-2.6), -3);
-}
-
 TEST(TwipsToPixels, FifteenTwipsPerPixelAt96Dpi) {
   EXPECT_EQ(TwipsToPixels(1920, 96), 128);
   EXPECT_EQ(TwipsToPixels(735, 96), 49);
