@@ -3,7 +3,9 @@
 // the kernel's own copy (Copy), that copy flushed to disk as the replacement's
 // temporary file is (CopyFlushed), and the same file calls as the replacement
 // with nothing replaced (Rewrite: read, write the temporary file, flush, rename).
-// ReplaceInMemory is the replacement pass alone. Wall-clock time.
+// ReplaceInMemory is the replacement pass alone. The filler lines carry a
+// code page 1252 letter, which ends the UTF-8 check at once; ReplaceAscii and
+// ReplaceUtf8 are the files it reads to the end. Wall-clock time.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "fileio.h"
+#include "platform.h"
 #include "text.h"
 
 namespace {
@@ -23,11 +26,12 @@ namespace fs = std::filesystem;
 const std::string kOld = "C:/Apps/Vesk/Vesk.dvb";
 const std::string kNew = "D:/Tools/Vesk/Vesk.dvb";
 
-// AutoLISP-like lines; every KB holds one (vl-vbaload "...") line.
-std::string MakeLsp(size_t size) {
+// AutoLISP-like lines; every KB holds one (vl-vbaload "...") line. `letter`
+// is the one beyond ASCII in each filler line's comment.
+std::string MakeLsp(size_t size, const std::string& letter = "\xE4") {
   const std::string path = (fs::temp_directory_path() / ("vesk-bench-" + std::to_string(size) + ".lsp")).string();
   const std::string load = "(vl-vbaload \"" + kOld + "\")\r\n";
-  const std::string filler = "(setq vesk-count (+ vesk-count 1)) ; \xE4 keep counting the points\r\n";
+  const std::string filler = "(setq vesk-count (+ vesk-count 1)) ; " + letter + " keep counting the points\r\n";
   std::string text;
   text.reserve(size + 1024);
   while (text.size() < size) {
@@ -41,8 +45,8 @@ std::string MakeLsp(size_t size) {
   return path;
 }
 
-void Replace(benchmark::State& state) {
-  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+void ReplaceIn(benchmark::State& state, const std::string& letter) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)), letter);
   PlatformOps platform;  // the real files; the paths are ASCII
   platform.ansiToUtf8 = [](const std::string& ansi) { return ansi; };
   bool forth = true;
@@ -55,6 +59,10 @@ void Replace(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
   std::remove(path.c_str());
 }
+
+void Replace(benchmark::State& state) { ReplaceIn(state, "\xE4"); }
+void ReplaceAscii(benchmark::State& state) { ReplaceIn(state, "a"); }
+void ReplaceUtf8(benchmark::State& state) { ReplaceIn(state, "\xC3\xA4"); }
 
 void Copy(benchmark::State& state) {
   const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
@@ -104,6 +112,8 @@ void Sizes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(Replace)->Apply(Sizes);
+BENCHMARK(ReplaceAscii)->Apply(Sizes);
+BENCHMARK(ReplaceUtf8)->Apply(Sizes);
 BENCHMARK(Copy)->Apply(Sizes);
 BENCHMARK(CopyFlushed)->Apply(Sizes);
 BENCHMARK(Rewrite)->Apply(Sizes);

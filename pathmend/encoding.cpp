@@ -1,11 +1,23 @@
 #include "encoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 bool HasUtf8Mark(std::string_view text) { return text.substr(0, kUtf8Mark.size()) == kUtf8Mark; }
 
 bool IsUtf8WithMultiByte(std::string_view text) {
   bool multiByte = false;
   for (size_t i = 0; i < text.size();) {
     const auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+    // Most of a .lsp file is ASCII: eight such bytes are passed over at a time.
+    if (i + 8 <= text.size()) {
+      uint64_t eight;
+      std::memcpy(&eight, text.data() + i, 8);
+      if ((eight & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const unsigned lead = byte(i);
     if (lead < 0x80) {
       ++i;

@@ -194,6 +194,10 @@ TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {
   EXPECT_FALSE(IsUtf8WithMultiByte("M\xFCller")) << "Western code page";
   for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ok \xC3", "\xE2\x82"})
     EXPECT_FALSE(IsUtf8WithMultiByte(std::string("\xC3\xBC") + bad)) << "overlong, surrogate, beyond U+10FFFF or cut short";
+  // Long ASCII runs around the letter, as in a real file.
+  const std::string run(21, 'a');
+  EXPECT_TRUE(IsUtf8WithMultiByte(run + "\xC3\xA4" + run));
+  EXPECT_FALSE(IsUtf8WithMultiByte(run + "\xC3\xA4" + run + "\xE4" + run));
 }
 
 // A Greek system (code page 1253): a folder with Greek letters moved to another.
