@@ -39,7 +39,7 @@ wine_display() {
 
 # Make the prefix once: fresh boot, then the keys the tests rely on.
 wine_prefix() {
-  [ -f "$WINEPREFIX/.vesk-ready" ] && return 0
+  [ -f "$WINEPREFIX/.vesk-ready" ] && wine_fonts && return 0
   rm -rf "$WINEPREFIX"
   wineboot -i >"$VESK_WINE_DIR/wineboot.log" 2>&1
   # RegisterActiveObject fails while the wineserver that made the prefix still runs.
@@ -69,7 +69,17 @@ REGEDIT4
 REG
   wine regedit /S "$reg" >>"$VESK_WINE_DIR/wineboot.log" 2>&1
   wineserver -w
+  wine_fonts
   touch "$WINEPREFIX/.vesk-ready"
+}
+
+# Wine's own fonts (MS Sans Serif, Tahoma, ...; Debian's fonts-wine), where Windows
+# keeps them: this Wine does not look in its data folder for them, and without
+# them every face is drawn in DejaVu Sans.
+wine_fonts() {
+  local from=/usr/share/wine/fonts to=$WINEPREFIX/drive_c/windows/Fonts
+  [ -d "$from" ] && [ -d "$to" ] || return 0
+  [ -f "$to/sserife.fon" ] || cp "$from"/* "$to"/
 }
 
 # Start the prefix's wineserver and its background services (explorer, services,
