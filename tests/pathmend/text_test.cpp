@@ -93,14 +93,6 @@ struct InFile : testing::Test {
   bool Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
 };
 
-TEST_F(InFile, RewritesThroughTheTemporaryFile) {
-  WriteBytes(lsp, oldText);
-  EXPECT_TRUE(Replace());
-  EXPECT_EQ(ReadBytes(lsp), newText);
-  EXPECT_FALSE(Exists(temp));
-  EXPECT_TRUE(desktop.boxes.empty());
-}
-
 TEST_F(InFile, FileWithoutTheTextOrEmptyIsStillRewritten) {
   for (const std::string content : {"no path here\r\n", ""}) {
     WriteBytes(lsp, content);
@@ -110,13 +102,6 @@ TEST_F(InFile, FileWithoutTheTextOrEmptyIsStillRewritten) {
     EXPECT_EQ(ReadBytes(lsp), content);
     EXPECT_NE(std::filesystem::last_write_time(lsp), before) << "written anew";
   }
-}
-
-TEST_F(InFile, MissingFileShowsTheBoxAndTouchesNothing) {
-  EXPECT_FALSE(Replace());
-  EXPECT_EQ(desktop.boxes, (std::vector<Box>{{"File not Found: " + lsp, "ReplaceTextInFile", 0x10}}));
-  EXPECT_FALSE(Exists(lsp));
-  EXPECT_FALSE(Exists(temp));
 }
 
 TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
@@ -129,20 +114,13 @@ TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
   EXPECT_EQ(ReadBytes(lsp), oldText);
 }
 
-TEST_F(InFile, LongerLeftoverTemporaryFileLeavesNoTrailingBytes) {
+TEST_F(InFile, RewritesThroughTheTemporaryFileAndALongerLeftoverLeavesNoTrailingBytes) {
   WriteBytes(lsp, oldText);
   WriteBytes(temp, std::string(4096, 'x'));
   EXPECT_TRUE(Replace());
   EXPECT_EQ(ReadBytes(lsp), newText);
   EXPECT_FALSE(Exists(temp));
-}
-
-TEST_F(InFile, ReadOnlyFileFailsAndKeepsItsContent) {
-  WriteBytes(lsp, oldText);
-  MakeReadOnly(lsp);
-  EXPECT_THROW(Replace(), SystemError);
-  EXPECT_EQ(ReadBytes(lsp), oldText);
-  EXPECT_FALSE(Exists(temp));
+  EXPECT_TRUE(desktop.boxes.empty());
 }
 
 // Each file step in turn fails; the file then holds its old content and no
@@ -176,14 +154,6 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
     EXPECT_EQ(ReadBytes(lsp), step == AfterMove ? newText : oldText);
     EXPECT_FALSE(Exists(temp));
   }
-}
-
-TEST_F(InFile, FileNameVariantUsesTheSameFileSteps) {
-  WriteBytes(lsp, "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n");
-  EXPECT_TRUE(ReplaceFileNameInFile(desktop.platform, lsp, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"));
-  EXPECT_EQ(ReadBytes(lsp), newText);
-  EXPECT_FALSE(ReplaceFileNameInFile(desktop.platform, dir.file("none.lsp"), "Vesk.dvb", "x"));
-  EXPECT_EQ(desktop.boxes.size(), 1u);
 }
 
 TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {

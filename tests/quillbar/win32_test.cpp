@@ -39,7 +39,6 @@ TEST_F(Com, BusyFilterIsRegisteredOnTheThread) {
   const DWORD pause = current->RetryRejectedCall(nullptr, 0, SERVERCALL_RETRYLATER);
   EXPECT_TRUE(pause >= 100 && pause <= 250) << pause;
   EXPECT_EQ(current->RetryRejectedCall(nullptr, 0, SERVERCALL_REJECTED), static_cast<DWORD>(-1));
-  EXPECT_EQ(current->RetryRejectedCall(nullptr, kBusyBudgetMs, SERVERCALL_RETRYLATER), static_cast<DWORD>(-1));
   EXPECT_EQ(current->MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), static_cast<DWORD>(PENDINGMSG_WAITDEFPROCESS));
   current->Release();
 }
