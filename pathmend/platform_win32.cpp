@@ -22,9 +22,10 @@ std::string AnsiToUtf8(const std::string& ansi) {
   if (wide.empty() || !MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size())))
     ThrowLastError();
   const int wideLength = static_cast<int>(wide.size());
-  std::string utf8(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr)), '\0');
+  const int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(utf8Length), '\0');
   if (utf8.empty() ||
-      !WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr))
+      !WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr, nullptr))
     ThrowLastError();
   return utf8;
 }

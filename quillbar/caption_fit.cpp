@@ -5,22 +5,12 @@
 
 namespace {
 
-struct PixelBox {
-  int left, top, right, bottom;
-};
-
-// Edges are converted, not sizes, as the window code draws them.
-PixelBox Pixels(const TwipRect& r, int dpi) {
-  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
-          TwipsToPixels(r.bottom(), dpi)};
-}
-
 // A left-aligned caption keeps this many pixels clear at its right end, as its
 // leading space does at its left: text that runs up to the edge looks cut off.
 constexpr int kRightMargin = 2;
 
 bool Whole(const LayoutDef& layout, const ControlDef& c, const TextExtent& text, int dpi) {
-  const PixelBox full = Pixels(c.rect, dpi), seen = Pixels(VisibleRect(layout, c), dpi);
+  const PixelEdges full = TwipsToPixelEdges(c.rect, dpi), seen = TwipsToPixelEdges(VisibleRect(layout, c), dpi);
   // Where the text starts: centred text shares the spare room of the whole control.
   const int left = c.centred ? full.left + (full.right - full.left - text.width) / 2 : full.left;
   const int right = seen.right - (c.centred ? 0 : kRightMargin);

@@ -13,3 +13,8 @@ TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t 
 }
 
 int TwipsToPixels(double twips, int dpi) { return static_cast<int>(RoundHalfEven(twips * dpi / 1440)); }
+
+PixelEdges TwipsToPixelEdges(const TwipRect& r, int dpi) {
+  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
+          TwipsToPixels(r.bottom(), dpi)};
+}

@@ -15,3 +15,11 @@ TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t 
 
 // Twips on a screen of `dpi` dots per inch as whole pixels (15 twips per pixel at 96 dpi).
 int TwipsToPixels(double twips, int dpi);
+
+// A rectangle's edges in pixels (right and bottom exclusive). The edges are
+// converted, not the sizes, so neighbouring controls neither overlap nor leave
+// gaps at any scaling; the painting and the caption fitting both measure so.
+struct PixelEdges {
+  int left, top, right, bottom;
+};
+PixelEdges TwipsToPixelEdges(const TwipRect& r, int dpi);

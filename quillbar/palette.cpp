@@ -117,10 +117,12 @@ void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int
 void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y) {
   const ControlDef* c = held.layout == layout && held.control ? held.control : HitTest(GetLayout(layout), x, y);
   if (c && c->role == ControlRole::Title)
-    Title_MouseMove(w, layout, buttons, shift, static_cast<float>(x - c->rect.left), static_cast<float>(y - c->rect.top));
+    Title_MouseMove(w, layout, buttons, shift, static_cast<float>(x - c->rect.left),
+                    static_cast<float>(y - c->rect.top));
 }
 
-void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t, double x, double y) {
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t, double x,
+                    double y) {
   if (held.layout != layout || !held.control) return;
   const ControlDef* c = held.control;
   if (stillHeld == 0) Release();

@@ -56,7 +56,8 @@ void lblMin_Click(const PaletteWindowOps& w, int layout);
 void lblX_Click(const PaletteWindowOps& w, int layout);
 
 // Label1..4_MouseDown / Image1..4_MouseDown: a left press opens the button's menu.
-void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed, int16_t shift, float x, float y);
+void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed,
+                             int16_t shift, float x, float y);
 
 // --- Mouse routing ----------------------------------------------------------
 // The controls are windowless: a press goes to the top-most control at the point,
@@ -67,7 +68,8 @@ void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const Contro
 void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y);
 void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y);
 // `stillHeld` is the mask of the buttons that remain down after this release.
-void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t shift, double x, double y);
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t shift,
+                    double x, double y);
 // The window lost the mouse (capture taken away, window closing): nothing holds it any more.
 void PaletteMouseLost(int layout);
 // True while a control of this layout holds the mouse (the window keeps it captured).

@@ -104,6 +104,7 @@ FileLock LockForWrite(const std::string& path) {
 bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
 
 const FileOps& RealFiles() {
-  static const FileOps ops{CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew, MoveReplace, RemoveFile, Probe, LockForWrite};
+  static const FileOps ops{CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew,
+                           MoveReplace, RemoveFile, Probe, LockForWrite};
   return ops;
 }

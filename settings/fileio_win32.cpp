@@ -93,7 +93,8 @@ std::wstring LockNameFor(const std::string& path) {
   if (n == 0) ThrowLastError();
   wide.resize(static_cast<size_t>(n) - 1);
   std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length = full.empty() ? 0 : GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  const DWORD length =
+      full.empty() ? 0 : GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length == 0 || length >= full.size()) ThrowLastError();
   full.resize(length);
   CharLowerBuffW(full.data(), length);

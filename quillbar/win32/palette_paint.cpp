@@ -58,8 +58,8 @@ void PaintControl(HDC dc, const ControlDef& c, const PaletteWindow& w) {
 }  // namespace
 
 RECT PixelRect(const TwipRect& r, int dpi) {
-  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
-          TwipsToPixels(r.bottom(), dpi)};
+  const PixelEdges e = TwipsToPixelEdges(r, dpi);
+  return {e.left, e.top, e.right, e.bottom};
 }
 
 double PixelsToTwips(int pixels, int dpi) { return pixels * 1440.0 / dpi; }

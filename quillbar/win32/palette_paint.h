@@ -15,8 +15,7 @@ void PreparePictures(const PaletteWindow& w);
 // Answers WM_PAINT.
 void PaintPalette(const PaletteWindow& w);
 
-// Twips of a window at `dpi` as pixels; edges are converted, not sizes, so
-// neighbouring controls neither overlap nor leave gaps at any scaling.
+// Twips of a window at `dpi` as a pixel RECT (TwipsToPixelEdges).
 RECT PixelRect(const TwipRect& r, int dpi);
 // Pixels at `dpi` as twips.
 double PixelsToTwips(int pixels, int dpi);
