@@ -1,5 +1,6 @@
-// Pathmend's run (module modMain): notices that its folder has moved, asks, puts
-// the new .dvb path into the .lsp file, records the new folder and reports.
+// Pathmend's one run, from the program's entry to its end: notices that its
+// folder has moved, asks, puts the new .dvb path into the .lsp file, records the
+// new folder and reports.
 #pragma once
 #include <string>
 

@@ -1,6 +1,6 @@
-// In-file text replacement (module modText). Files are bytes in the ANSI code
-// page, or in UTF-8 when they are written so; every comparison is exact, letter
-// case included.
+// In-file text replacement, which the run uses on the .lsp file. Files are bytes
+// in the ANSI code page, or in UTF-8 when they are written so; every comparison
+// is exact, letter case included.
 #pragma once
 #include <string>
 #include <string_view>
