@@ -24,6 +24,7 @@ std::string AskText(const RunNames& names, const std::string& oldPath, const std
 std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
 std::string NotFixedText(const RunNames& names);
+std::string NotFoundText(const RunNames& names, const std::string& oldPathWithSlashes);
 std::string UnspellableFolderText();
 
 extern const char* const kProgramTitle;  // "Pathmend"
