@@ -7,7 +7,7 @@
 # addresses from a user's report: gdb release/programs/Quillbar.exe
 set(out ${CMAKE_BINARY_DIR}/release/programs)
 set(stripped)
-foreach(program quillbar Pathmend)
+foreach(program quillbar pathmend)
   if(TARGET ${program})
     get_target_property(name ${program} OUTPUT_NAME)
     if(NOT name)

@@ -40,9 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string replacement = in.ConsumeRandomLengthString(12);
   const std::string text = in.ConsumeRemainingBytesAsString();
 
-  Check(ReplaceText(text, search, replacement) == Reference(text, search, replacement));
+  size_t count = 0;
+  Check(ReplaceText(text, search, replacement, &count) == Reference(text, search, replacement));
+  // The count decides whether the file is written at all.
+  Check((count == 0) == (search.empty() || text.find(search) == std::string::npos));
 
-  const std::string replaced = ReplaceFileName(text, search, replacement);
-  if (search.empty() || text.find(search) == std::string::npos) Check(replaced == text);
+  const std::string replaced = ReplaceFileName(text, search, replacement, &count);
+  if (search.empty() || text.find(search) == std::string::npos) Check(replaced == text && count == 0);
+  if (count == 0) Check(replaced == text);
   return 0;
 }

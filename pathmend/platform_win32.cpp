@@ -4,7 +4,8 @@
 #include "platform.h"
 
 static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kIconStop == MB_ICONSTOP &&
-              kIconQuestion == MB_ICONQUESTION && kIconInformation == MB_ICONINFORMATION &&
+              kIconQuestion == MB_ICONQUESTION && kIconWarning == MB_ICONWARNING &&
+              kIconInformation == MB_ICONINFORMATION &&
               kDefaultButton2 == MB_DEFBUTTON2 && kAnswerOk == IDOK && kAnswerCancel == IDCANCEL);
 
 namespace {

@@ -56,6 +56,11 @@ std::string NotFixedText(const RunNames& n) {
   return "An error occured while accessing " + n.lspName + kLf + n.dvbName + " paths are not fixed in " + n.lspName;
 }
 
+std::string NotFoundText(const RunNames& n, const std::string& oldPathWithSlashes) {
+  return oldPathWithSlashes + " was not found in " + n.lspName + ", so nothing was changed." + kLf +
+         "Check the path to " + n.dvbName + " in " + n.lspName + " and in AutoCAD's Startup Suite.";
+}
+
 std::string UnspellableFolderText() {
   return std::string("The path of this folder has characters that the system's code page cannot represent, "
                      "so it cannot be written into the .lsp file.") +
@@ -84,10 +89,17 @@ void Main(const PlatformOps& platform) {
   newPath = WithSlashes(newPath);
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
   // stands for whatever path ends in it, and that whole path is replaced.
-  const bool fixed = storedFolder.empty() ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, newPath)
-                                          : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
-  if (!fixed) {
+  const ReplaceOutcome outcome = storedFolder.empty()
+                                     ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, newPath)
+                                     : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
+  if (outcome == ReplaceOutcome::FileMissing) {
     Box(platform, NotFixedText(n), kBoxOk | kIconStop);
+    return;
+  }
+  // Storing the folder now would make the next run believe all is well while
+  // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
+  if (outcome == ReplaceOutcome::NothingFound) {
+    Box(platform, NotFoundText(n, oldPath), kBoxOk | kIconWarning);
     return;
   }
   Box(platform, FixedText(n), kBoxOk | kIconInformation);

@@ -1,5 +1,6 @@
-// Pathmend's run (module modMain): notices that its folder has moved, asks, puts
-// the new .dvb path into the .lsp file, records the new folder and reports.
+// Pathmend's one run, from the program's entry to its end: notices that its
+// folder has moved, asks, puts the new .dvb path into the .lsp file, records the
+// new folder and reports.
 #pragma once
 #include <string>
 
@@ -23,6 +24,7 @@ std::string AskText(const RunNames& names, const std::string& oldPath, const std
 std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
 std::string NotFixedText(const RunNames& names);
+std::string NotFoundText(const RunNames& names, const std::string& oldPathWithSlashes);
 std::string UnspellableFolderText();
 
 extern const char* const kProgramTitle;  // "Pathmend"

@@ -9,7 +9,10 @@
 #include "fileio.h"
 #include "platform.h"
 
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement) {
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement, size_t* count) {
+  size_t ignored = 0;
+  size_t& replaced = count ? *count : ignored;
+  replaced = 0;
   if (search.empty()) return text;
   const std::string_view original(text);
   if (replacement.size() <= search.size()) {
@@ -24,19 +27,19 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
       std::memcpy(out + written, replacement.data(), replacement.size());
       written += replacement.size();
       copied = found + search.size();
+      ++replaced;
     }
     std::memmove(out + written, out + copied, text.size() - copied);
     text.resize(written + text.size() - copied);
     return text;
   }
   // Longer: the exact size first, so the result is built in one allocation.
-  size_t count = 0;
   for (size_t found = original.find(search); found != std::string_view::npos;
        found = original.find(search, found + search.size()))
-    ++count;
-  if (count == 0) return text;
+    ++replaced;
+  if (replaced == 0) return text;
   std::string out;
-  out.reserve(text.size() + count * (replacement.size() - search.size()));
+  out.reserve(text.size() + replaced * (replacement.size() - search.size()));
   size_t copied = 0;
   for (size_t found = original.find(search); found != std::string_view::npos; found = original.find(search, copied)) {
     out.append(original, copied, found - copied);
@@ -54,6 +57,32 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 // What may stand right before and right after a whole file name.
 bool OpensName(char c) { return c == '/' || c == '\\' || c == '"' || c == '(' || IsBlankOrControl(c); }
 bool ClosesName(char c) { return c == '"' || c == ')' || IsBlankOrControl(c); }
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Whether a path can begin at `p` of a string that starts at `stringStart`: at the
+// string's start, or after a character that no path holds before a drive or a
+// network prefix (not a letter, digit, separator, ":" or "."; bytes beyond ASCII
+// may be letters). So the \\ of "C:\\Apps\\Vesk.dvb" is no network prefix.
+bool PathCanStartAt(std::string_view text, size_t p, size_t stringStart) {
+  if (p == stringStart) return true;
+  const char c = text[p - 1];
+  const bool pathChar = static_cast<unsigned char>(c) >= 0x80 || IsAsciiLetter(c) || (c >= '0' && c <= '9') ||
+                        IsSeparator(c) || c == ':' || c == '.';
+  return !pathChar;
+}
+
+// The start of the last drive (X:/, X:\) or network (//, \\) prefix that
+// lies whole in [from, to) of a string starting at `stringStart`; npos when none does.
+size_t LastPathPrefix(std::string_view text, size_t from, size_t to, size_t stringStart) {
+  for (size_t p = to; p-- > from;) {
+    if (!PathCanStartAt(text, p, stringStart)) continue;
+    const bool drive = p + 3 <= to && IsAsciiLetter(text[p]) && text[p + 1] == ':' && IsSeparator(text[p + 2]);
+    const bool network = p + 2 <= to && IsSeparator(text[p]) && text[p + 1] == text[p];
+    if (drive || network) return p;
+  }
+  return std::string_view::npos;
+}
 
 // Follows the strings of an AutoLISP text far enough to know where the path that
 // ends at a given position begins. A stray quote only confuses its own line.
@@ -89,7 +118,11 @@ struct PathStarts {
 
 }  // namespace
 
-std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath) {
+std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
+                            size_t* count) {
+  size_t ignored = 0;
+  size_t& replaced = count ? *count : ignored;
+  replaced = 0;
   if (fileName.empty()) return std::string(text);
   std::string out;
   out.reserve(text.size());
@@ -101,11 +134,15 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
     if (!whole || found < copied) continue;
     lexer.AdvanceTo(found);
     size_t start = found;
-    if (found > 0 && (text[found - 1] == '/' || text[found - 1] == '\\'))
-      start = std::max(copied, lexer.inString ? lexer.stringStart : lexer.tokenStart);
+    if (found > 0 && IsSeparator(text[found - 1])) {
+      const size_t from = std::max(copied, lexer.inString ? lexer.stringStart : lexer.tokenStart);
+      const size_t prefix = lexer.inString ? LastPathPrefix(text, from, found, lexer.stringStart) : std::string_view::npos;
+      start = prefix != std::string_view::npos ? prefix : from;
+    }
     out.append(text, copied, start - copied);
     out.append(newPath);
     copied = end;
+    ++replaced;
   }
   out.append(text, copied);
   return out;
@@ -113,46 +150,49 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
 
 namespace {
 
-using Change = std::function<std::string(std::string text, const std::string& from, const std::string& to)>;
+using Change = std::function<std::string(std::string text, const std::string& from, const std::string& to,
+                                         size_t& count)>;
 
 // `from` and `to` come in the ANSI code page. A file in UTF-8 (with the mark, or
 // valid UTF-8 with a character beyond ASCII) is searched and written in UTF-8,
 // its mark kept in front; any other file stays in the ANSI code page.
-bool RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from, const std::string& to,
-                 const Change& change) {
+ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from,
+                           const std::string& to, const Change& change) {
   if (platform.files.probe(path) != FileKind::Plain) {
     platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
-    return false;
+    return ReplaceOutcome::FileMissing;
   }
   std::string text = platform.files.readAll(path);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
+  size_t count = 0;
   if (marked || IsUtf8WithMultiByte(text)) {
     if (marked) text.erase(0, kUtf8Mark.size());  // a name right after the mark still starts the text
-    changed = change(std::move(text), platform.ansiToUtf8(from), platform.ansiToUtf8(to));
+    changed = change(std::move(text), platform.ansiToUtf8(from), platform.ansiToUtf8(to), count);
     if (marked) changed.insert(0, kUtf8Mark);
   } else {
-    changed = change(std::move(text), from, to);
+    changed = change(std::move(text), from, to, count);
   }
+  if (count == 0) return ReplaceOutcome::NothingFound;
   // Never written in place: the new content replaces the file in one step or not at all.
   ReplaceFileContent(path, changed, platform.files);
-  return true;
+  return ReplaceOutcome::Replaced;
 }
 
 }  // namespace
 
-bool ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
-                       const std::string& replacement) {
+ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
+                                 const std::string& replacement) {
   return RewriteFile(platform, path, search, replacement,
-                     [](std::string text, const std::string& from, const std::string& to) {
-                       return ReplaceText(std::move(text), from, to);
+                     [](std::string text, const std::string& from, const std::string& to, size_t& count) {
+                       return ReplaceText(std::move(text), from, to, &count);
                      });
 }
 
-bool ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path, const std::string& fileName,
-                           const std::string& newPath) {
+ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,
+                                     const std::string& fileName, const std::string& newPath) {
   return RewriteFile(platform, path, fileName, newPath,
-                     [](std::string text, const std::string& from, const std::string& to) {
-                       return ReplaceFileName(text, from, to);
+                     [](std::string text, const std::string& from, const std::string& to, size_t& count) {
+                       return ReplaceFileName(text, from, to, &count);
                      });
 }

@@ -1,6 +1,6 @@
-// In-file text replacement (module modText). Files are bytes in the ANSI code
-// page, or in UTF-8 when they are written so; every comparison is exact, letter
-// case included.
+// In-file text replacement, which the run uses on the .lsp file. Files are bytes
+// in the ANSI code page, or in UTF-8 when they are written so; every comparison
+// is exact, letter case included.
 #pragma once
 #include <string>
 #include <string_view>
@@ -11,26 +11,37 @@
 // once: the scan goes on after each occurrence, so replaced text is never searched
 // again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
 // One pass and no more than one new buffer: a result that is not longer reuses `text`'s.
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement);
+// `count`, when given, receives the number of occurrences replaced.
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement,
+                        size_t* count = nullptr);
 
 // Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
 // not inside MyVesk.dvb or Vesk.dvb2. Where the name ends a longer path (it follows
-// "/" or "\"), that whole path is replaced: back to the opening double quote of its
-// string, or, outside a string, back to the start of the line or the last blank.
-// A bare name is replaced by `newPath` alone.
-std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath);
+// "/" or "\"), that whole path is replaced. Inside a string the path begins at the
+// last drive or network prefix before the name ("X:/", "X:\", "//", "\\") that
+// starts the string or follows a character no path holds (a blank, ";"), so the
+// string's other text and other paths stay; without such a prefix, at the string's
+// opening double quote. Outside a string it begins at the start of the line or the
+// last blank. A bare name is replaced by `newPath` alone. `count` as above.
+std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
+                            size_t* count = nullptr);
+
+// What a replacement in a file came to.
+enum class ReplaceOutcome {
+  FileMissing,   // no plain file of that name: the "File not Found: " box was shown
+  NothingFound,  // the file holds no occurrence: it is left as it was, not even rewritten
+  Replaced,      // at least one occurrence was replaced and the file rewritten
+};
 
 // Replaces every occurrence of `search` in the file by `replacement`, through the
 // temporary file <path>_TEMP that then takes the file's place in one step. Both
 // texts are given in the ANSI code page; a file in UTF-8 (it starts with the
 // UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
-// written in UTF-8 and keeps its mark. False,
-// after the "File not Found: " box, when there is no plain file of that name (a
-// hidden or system file counts as missing); true otherwise, also when nothing was
-// found. File-system failures reach the caller as SystemError, the file unchanged.
-bool ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
-                       const std::string& replacement);
+// written in UTF-8 and keeps its mark. A hidden or system file counts as missing.
+// File-system failures reach the caller as SystemError, the file unchanged.
+ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
+                                 const std::string& replacement);
 
 // The same, with ReplaceFileName's rule.
-bool ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path, const std::string& fileName,
-                           const std::string& newPath);
+ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,
+                                     const std::string& fileName, const std::string& newPath);

@@ -1,5 +1,6 @@
-// Quillbar's start-up (module modMain): refuse a second copy, make sure AutoCAD
-// runs, attach to it, read the saved layout and position, open the first layout.
+// Quillbar's start-up, from the program's entry to its first window: refuse a
+// second copy, make sure AutoCAD runs, attach to it, read the saved layout and
+// position, open the first layout.
 // Everything that touches the platform goes through StartupOps, so the decisions
 // are tested without Windows.
 #pragma once

@@ -1,4 +1,4 @@
-// The settings file store (module modINI), shared by Quillbar and Pathmend.
+// The settings file store, shared by Quillbar and Pathmend.
 //
 // A settings file is "[section]" header lines and "key=value" lines in the ANSI
 // code page. Section and key names match without regard to letter case; values

@@ -21,7 +21,7 @@ std::string DescriptionOf(unsigned long number) {
   }
 }
 
-constexpr unsigned kAsk = 0x121, kInfo = 0x40, kStop = 0x10;
+constexpr unsigned kAsk = 0x121, kInfo = 0x40, kStop = 0x10, kWarning = 0x30;
 
 // A program folder <temp>/<parent>/Vesk with real Vesk.lsp and Vesk.ini files.
 struct Run : testing::Test {
@@ -93,6 +93,39 @@ TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
   Boxes().clear();
   Main(desktop->platform);
   EXPECT_TRUE(Boxes().empty());
+}
+
+// The old path not in the .lsp file in its "/" form (commonly it is written with
+// doubled backslashes), or on the first run no whole path of the name: a warning,
+// the .lsp file untouched and the folder not stored, so the next run asks again.
+TEST_F(Run, OldPathNotFoundChangesNothingAndSaysSo) {
+  const std::string doubled = Lsp("C:\\\\Apps\\\\Vesk\\\\Vesk.dvb");
+  const auto notFound = [](const std::string& oldPath) {
+    return Box{oldPath + " was not found in Vesk.lsp, so nothing was changed.\nCheck the path to Vesk.dvb in Vesk.lsp "
+               "and in AutoCAD's Startup Suite.", "Pathmend", kWarning};
+  };
+  WriteBytes(lsp, doubled);
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
+  const auto lspTime = fs::last_write_time(lsp);
+  for (int run = 0; run < 2; ++run) {
+    Boxes().clear();
+    EXPECT_EQ(RunPathmend(desktop->platform), 0);
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
+                                         notFound("C:/Apps/Vesk/Vesk.dvb")}));
+  }
+  EXPECT_EQ(ReadBytes(lsp), doubled);
+  EXPECT_EQ(fs::last_write_time(lsp), lspTime);
+  EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\"));
+  EXPECT_FALSE(Exists(lsp + "_TEMP"));
+
+  fs::remove(ini);
+  WriteBytes(lsp, "(load \"C:/x/MyVesk.dvb\")\r\n");
+  Boxes().clear();
+  Main(desktop->platform);
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("Vesk.dvb"), "Pathmend", kAsk}, notFound("Vesk.dvb")}));
+  EXPECT_EQ(ReadBytes(lsp), "(load \"C:/x/MyVesk.dvb\")\r\n");
+  EXPECT_EQ(ReadBytes(ini), "") << "the first read creates it empty; no folder is stored";
 }
 
 TEST_F(Run, CancelChangesNothingAndTheNextRunAsksAgain) {

@@ -77,6 +77,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "(a \"D:/Tools/Vesk/Vesk.dvb\" \"D:/Tools/Vesk/Vesk.dvb\")"},
         FileNameCase{"StrayQuoteOnlyConfusesItsLine", "; it\"s\r\n(load \"C:/x/Vesk.dvb\")",
                      "; it\"s\r\n(load \"D:/Tools/Vesk/Vesk.dvb\")"},
+        // Inside a string the path starts at its last drive or network prefix, so the
+        // string's other text and other paths stay; without one, at the string's start.
+        FileNameCase{"TextBeforeThePathStays", "(princ \"Loaded from C:/Apps/Vesk/Vesk.dvb\")",
+                     "(princ \"Loaded from D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"OtherPathsOfAListStay", "\"C:/x/Other.dvb;C:/x/Vesk.dvb\"",
+                     "\"C:/x/Other.dvb;D:/Tools/Vesk/Vesk.dvb\""},
+        FileNameCase{"NetworkPaths", "(a \"at \\\\\\\\srv\\\\v\\\\Vesk.dvb\" \"at //srv/C:/Vesk.dvb\")",
+                     "(a \"at D:/Tools/Vesk/Vesk.dvb\" \"at D:/Tools/Vesk/Vesk.dvb\")"},
+        FileNameCase{"NoPrefixFromTheStringStart", "\"see Apps/Vesk.dvb\"", "\"D:/Tools/Vesk/Vesk.dvb\""},
         FileNameCase{"CaseSensitive", "\"C:/x/vesk.dvb\"", "\"C:/x/vesk.dvb\""},
         FileNameCase{"BytesAbove127AndCrLfKept", "\xE9\r\n\"C:/\xC4/Vesk.dvb\"\r\n\xFF",
                      "\xE9\r\n\"D:/Tools/Vesk/Vesk.dvb\"\r\n\xFF"}),
@@ -90,17 +99,18 @@ struct InFile : testing::Test {
   ScriptedDesktop desktop{"unused"};
   const std::string oldText = "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n";
   const std::string newText = "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n";
-  bool Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
+  ReplaceOutcome Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
 };
 
-TEST_F(InFile, FileWithoutTheTextOrEmptyIsStillRewritten) {
-  for (const std::string content : {"no path here\r\n", ""}) {
+TEST_F(InFile, FileWithoutTheTextOrEmptyIsLeftAsItWas) {
+  for (const std::string content : {"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\r\n", ""}) {
     WriteBytes(lsp, content);
     std::filesystem::last_write_time(lsp, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
     const auto before = std::filesystem::last_write_time(lsp);
-    EXPECT_TRUE(Replace());
+    EXPECT_EQ(Replace(), ReplaceOutcome::NothingFound);
     EXPECT_EQ(ReadBytes(lsp), content);
-    EXPECT_NE(std::filesystem::last_write_time(lsp), before) << "written anew";
+    EXPECT_EQ(std::filesystem::last_write_time(lsp), before) << "not rewritten";
+    EXPECT_FALSE(Exists(temp));
   }
 }
 
@@ -108,7 +118,7 @@ TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
   WriteBytes(lsp, oldText);
   for (FileKind kind : {FileKind::HiddenOrSystem, FileKind::Directory}) {
     desktop.platform.files.probe = [kind](const std::string&) { return kind; };
-    EXPECT_FALSE(Replace());
+    EXPECT_EQ(Replace(), ReplaceOutcome::FileMissing);
   }
   EXPECT_EQ(desktop.boxes.size(), 2u);
   EXPECT_EQ(ReadBytes(lsp), oldText);
@@ -117,7 +127,7 @@ TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
 TEST_F(InFile, RewritesThroughTheTemporaryFileAndALongerLeftoverLeavesNoTrailingBytes) {
   WriteBytes(lsp, oldText);
   WriteBytes(temp, std::string(4096, 'x'));
-  EXPECT_TRUE(Replace());
+  EXPECT_EQ(Replace(), ReplaceOutcome::Replaced);
   EXPECT_EQ(ReadBytes(lsp), newText);
   EXPECT_FALSE(Exists(temp));
   EXPECT_TRUE(desktop.boxes.empty());
@@ -194,12 +204,13 @@ TEST_F(InFile, KeepsTheFilesOwnEncoding) {
     SCOPED_TRACE(c.name);
     WriteBytes(lsp, c.before);
     const bool ascii = c.before.find("C:/x/") != std::string::npos;
-    EXPECT_TRUE(ReplaceTextInFile(desktop.platform, lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi));
+    EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi),
+              ReplaceOutcome::Replaced);
     EXPECT_EQ(ReadBytes(lsp), c.after);
   }
   // The first-run rule: the bare name, here right after the mark, stands for its whole path.
   WriteBytes(lsp, mark + "Vesk.dvb\r\n\"C:/Έργα/Vesk.dvb\"");
-  EXPECT_TRUE(ReplaceFileNameInFile(desktop.platform, lsp, "Vesk.dvb", newAnsi));
+  EXPECT_EQ(ReplaceFileNameInFile(desktop.platform, lsp, "Vesk.dvb", newAnsi), ReplaceOutcome::Replaced);
   EXPECT_EQ(ReadBytes(lsp), mark + newUtf8 + "\r\n\"" + newUtf8 + "\"");
 }
 
@@ -210,7 +221,7 @@ TEST(WindowsFiles, HiddenFileCountsAsMissing) {
   const std::string lsp = dir.file("Vesk.lsp");
   WriteBytes(lsp, "C:/a/Vesk.dvb");
   ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_FALSE(ReplaceTextInFile(desktop.platform, lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"));
+  EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"), ReplaceOutcome::FileMissing);
   EXPECT_EQ(desktop.boxes.size(), 1u);
   SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");
