@@ -18,6 +18,8 @@ foreach(program quillbar pathmend)
       COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> ${out}/${name}.debug
       COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${out}/${name}.debug $<TARGET_FILE:${program}>
         ${out}/${name}.exe
+      COMMAND ${CMAKE_COMMAND} -DBUILT=$<TARGET_FILE:${program}> -DPACKED=${out}/${name}.exe
+        -P ${PROJECT_SOURCE_DIR}/cmake/sizes.cmake
       DEPENDS ${program} VERBATIM)
     list(APPEND stripped ${out}/${name}.exe)
     install(PROGRAMS ${out}/${name}.exe DESTINATION . COMPONENT release)
@@ -26,7 +28,11 @@ endforeach()
 if(stripped)
   add_custom_target(release_programs ALL DEPENDS ${stripped})
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.txt DESTINATION . COMPONENT release)
+# The guide as users get it: the version line filled in from project(VERSION), and
+# CR LF line ends, which every Notepad shows as lines.
+set(VESK_PACKED_GUIDE ${CMAKE_BINARY_DIR}/release/user-guide.txt)
+configure_file(${PROJECT_SOURCE_DIR}/docs/user-guide.txt ${VESK_PACKED_GUIDE} @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${VESK_PACKED_GUIDE} DESTINATION . COMPONENT release)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Vesk-Palette)

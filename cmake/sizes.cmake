@@ -1,0 +1,21 @@
+# Prints a program's size as packed into the release zip (stripped) and as built,
+# so that nobody has to keep these numbers by hand.
+#   cmake -DBUILT=<built .exe> -DPACKED=<stripped copy> -P sizes.cmake
+function(vesk_size path out)
+  file(SIZE ${path} bytes)
+  if(bytes GREATER_EQUAL 1048576)
+    math(EXPR whole "${bytes} / 1048576")
+    math(EXPR hundredths "(${bytes} % 1048576) * 100 / 1048576")
+    if(hundredths LESS 10)
+      set(hundredths 0${hundredths})
+    endif()
+    set(${out} "${whole}.${hundredths} MB" PARENT_SCOPE)
+  else()
+    math(EXPR kb "(${bytes} + 512) / 1024")
+    set(${out} "${kb} KB" PARENT_SCOPE)
+  endif()
+endfunction()
+get_filename_component(name ${PACKED} NAME)
+vesk_size(${PACKED} packed)
+vesk_size(${BUILT} built)
+message("${name}: ${packed} in the release zip (stripped), ${built} as built")
