@@ -18,6 +18,12 @@ bool SavedPointOnMonitor(const std::vector<TwipArea>& monitors, int32_t x, int32
   return false;
 }
 
+std::string UnspellableFolderText() {
+  return "The path of this folder has characters that the system's code page cannot represent, so the palette "
+         "cannot keep its settings there.\n\nMove or rename the folder so that its path has none of these "
+         "characters, then start Quillbar again.";
+}
+
 StartupOutcome Main(const StartupOps& ops) {
   PaletteState& s = State();
   if (ops.earlierInstanceRuns()) {
@@ -30,8 +36,12 @@ StartupOutcome Main(const StartupOps& ops) {
     ops.messageBox("AutoCAD connection failed.\nPlease restart this program after AutoCAD is fully loaded.",
                    "Vesk Menu Palette", kStartupBoxStyle);
     outcome = StartupOutcome::AutoCADAbsent;
+  } else if (const ProgramFolder folder = ops.programFolder(); !folder.spellable) {
+    // Its settings file would be looked for under a path with "?" in it, which names no file.
+    ops.messageBox(UnspellableFolderText(), kProgramTitle, kStartupBoxStyle);
+    outcome = StartupOutcome::FolderUnspellable;
   } else {
-    s.appFolder = ops.programFolder();
+    s.appFolder = folder.path;
     // From the attach on, every failure ends start-up without a message.
     try {
       ops.attachApplication();

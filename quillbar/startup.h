@@ -12,6 +12,7 @@
 #include "fileio.h"
 
 #include "message_box.h"
+#include "program_folder.h"
 #include "twips.h"
 
 // A monitor's rectangle on the desktop, twips (right and bottom exclusive).
@@ -24,9 +25,8 @@ struct StartupOps {
   // The process census: true when some process has exactly this image name.
   // Its failures are not trapped by start-up.
   std::function<bool(const std::string& imageName)> isProcessRunning;
-  // The folder of the running program; a character that the ANSI code page cannot
-  // spell stands as the code page's default character, so no settings file is found there.
-  std::function<std::string()> programFolder;
+  // The folder of the running program, in the ANSI code page.
+  std::function<ProgramFolder()> programFolder;
   // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
   std::function<void()> attachApplication;
   // Fills acadDoc from acadApp's ActiveDocument; throws when it cannot be read.
@@ -46,6 +46,7 @@ struct StartupOps {
 enum class StartupOutcome {
   AlreadyRunning,  // an earlier instance runs: its box was shown
   AutoCADAbsent,   // no process "acad.exe": its box was shown
+  FolderUnspellable,  // the ANSI code page cannot spell the program's folder: its box was shown
   Failed,          // attach, settings or window failed: ended silently
   Started,         // one layout window is open
 };
@@ -53,6 +54,9 @@ enum class StartupOutcome {
 inline constexpr unsigned kStartupBoxStyle = kBoxOk | kIconStop;
 inline constexpr const char* kProgramTitle = "Quillbar";
 inline constexpr const char* kAcadImageName = "acad.exe";
+
+// The box shown when the ANSI code page cannot spell the program's folder.
+std::string UnspellableFolderText();
 
 // Runs the start-up steps against State(); returns how they ended. Failures of
 // the census propagate to the caller (the program-wide error report).

@@ -9,14 +9,30 @@
 #include "platform.h"
 #include "scoped_win.h"
 #include "startup.h"
+#include "system_dll.h"
+
+namespace {
+
+// comctl32 is not among the system's known DLLs: imported, it would be looked for
+// beside the program before WinMain could narrow the search. Loaded here, in the
+// manifest's activation context (the process's default one), it is version 6.
+void LoadCommonControls() {
+  using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  const auto init = DllFunction<InitFn>(LoadSystemDll(L"comctl32.dll"), "InitCommonControlsEx");
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  if (init) init(&controls);
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything loads a DLL: COM, WMI and the windows load several by name.
+  SearchSystemFolderOnly();
+  LoadCommonControls();
   ScopedCom com;
   try {
     if (FAILED(com.result())) ThrowSystemError(static_cast<unsigned long>(com.result()));
     RegisterBusyFilter();
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     if (Main(RealStartupOps()) == StartupOutcome::Started) {
       MSG msg;
       while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

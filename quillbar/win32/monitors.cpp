@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "scoped_win.h"
+#include "system_dll.h"
 
 namespace {
 
@@ -10,14 +11,10 @@ using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
-template <class Fn>
-Fn Lookup(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 int MonitorDpi(HMONITOR monitor, int systemDpi) {
   // Windows 8.1 and later; shcore.dll stays loaded for the rest of the run.
-  static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>(LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+  static const auto getDpiForMonitor =
+      DllFunction<GetDpiForMonitorFn>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
   UINT x = 0, y = 0;
   if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0)
     return static_cast<int>(x);
@@ -73,7 +70,8 @@ void ForgetDesktop(UINT msg) {
 
 int DpiOfWindow(HWND hwnd) {
   // Windows 10 (1607) and later.
-  static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+  static const auto getDpiForWindow =
+      DllFunction<GetDpiForWindowFn>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
   const UINT dpi = getDpiForWindow ? getDpiForWindow(hwnd) : 0;
   return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
 }

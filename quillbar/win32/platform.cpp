@@ -26,7 +26,7 @@ StartupOps RealStartupOps() {
   StartupOps ops;
   ops.earlierInstanceRuns = EarlierInstanceRuns;
   ops.isProcessRunning = IsProcessRunning;
-  ops.programFolder = [] { return ThisProgramFolder().path; };
+  ops.programFolder = ThisProgramFolder;
   ops.attachApplication = AttachApplication;
   ops.readActiveDocument = ReadActiveDocument;
   ops.screenSize = PrimaryScreenTwips;

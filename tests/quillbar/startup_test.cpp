@@ -26,6 +26,7 @@ struct FakePlatform {
   bool attachWorks = true;
   bool documentWorks = true;
   bool windowWorks = true;
+  bool folderSpellable = true;
   ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
   std::vector<TwipArea> monitors{{0, 0, 19200, 15360}};
 
@@ -41,7 +42,7 @@ struct FakePlatform {
       censusQueries.push_back(name);
       return acadRunning;
     };
-    o.programFolder = [] { return std::string("C:\\Vesk"); };
+    o.programFolder = [this] { return ProgramFolder{"C:\\Vesk", folderSpellable}; };
     o.attachApplication = [this] {
       steps.push_back("attach");
       if (!attachWorks) throw SystemError(0x800401E3, "Operation unavailable");
@@ -104,6 +105,18 @@ TEST_F(StartupTest, NoAutoCADShowsItsBoxAndLeavesSettingsAlone) {
   EXPECT_TRUE(files.calls.empty());
   EXPECT_TRUE(platform.opened.empty());
   EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST_F(StartupTest, UnspellableFolderSaysSoBeforeTheAttach) {
+  platform.folderSpellable = false;
+  EXPECT_EQ(run(), StartupOutcome::FolderUnspellable);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].text, UnspellableFolderText());
+  EXPECT_EQ(platform.boxes[0].title, "Quillbar");
+  EXPECT_EQ(platform.boxes[0].style, 0x10u);
+  EXPECT_TRUE(platform.steps.empty()) << "AutoCAD is never attached to";
+  EXPECT_TRUE(files.calls.empty());
+  EXPECT_TRUE(platform.opened.empty());
 }
 
 TEST_F(StartupTest, AttachOrDocumentFailureEndsSilently) {
