@@ -1,56 +1,36 @@
 // Owners for the Win32 handles the palette pairs: each frees or restores what it
 // holds when it goes out of scope, also when an exception passes. None can be
-// copied, so no handle is ever freed twice.
+// copied, so no handle is ever freed twice. Handles freed by one call are held
+// by the programs' one ScopedHandle; the rest pair two calls.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
 
-#include <utility>
+#include "scoped_handle.h"
 
 // A GDI object (font, bitmap, pen) that is deleted with its owner.
 template <class H>
-class ScopedGdiObject {
- public:
-  explicit ScopedGdiObject(H h = nullptr) : h_(h) {}
-  ~ScopedGdiObject() { reset(); }
-  ScopedGdiObject(ScopedGdiObject&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
-    reset(std::exchange(other.h_, nullptr));
-    return *this;
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  void reset(H h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  H get() const { return h_; }
-  H release() { return std::exchange(h_, nullptr); }
-
- private:
-  H h_;
+struct GdiObjectTraits {
+  using Handle = H;
+  static Handle Empty() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DeleteObject(h); }
 };
+template <class H>
+using ScopedGdiObject = ScopedHandle<GdiObjectTraits<H>>;
 
 using ScopedFont = ScopedGdiObject<HFONT>;
 using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 using ScopedPen = ScopedGdiObject<HPEN>;
 
 // A pop-up menu that is destroyed with its owner.
-class ScopedMenu {
- public:
-  explicit ScopedMenu(HMENU h = nullptr) : h_(h) {}
-  ~ScopedMenu() { reset(); }
-  ScopedMenu(const ScopedMenu&) = delete;
-  ScopedMenu& operator=(const ScopedMenu&) = delete;
-  void reset(HMENU h = nullptr) {
-    if (h_) DestroyMenu(h_);
-    h_ = h;
-  }
-  HMENU get() const { return h_; }
-
- private:
-  HMENU h_;
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Empty() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { DestroyMenu(h); }
 };
+using ScopedMenu = ScopedHandle<MenuTraits>;
 
 // A memory DC compatible with another; deleted with its owner.
 class ScopedMemoryDC {
