@@ -33,3 +33,12 @@ class ScopedHandle {
  private:
   Handle h_;
 };
+
+// The common case: a handle whose empty value is null, freed by one call.
+template <class H, auto CloseFunction>
+struct NullableHandleTraits {
+  using Handle = H;
+  static Handle Empty() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { CloseFunction(h); }
+};

@@ -10,27 +10,13 @@
 
 // A GDI object (font, bitmap, pen) that is deleted with its owner.
 template <class H>
-struct GdiObjectTraits {
-  using Handle = H;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { DeleteObject(h); }
-};
-template <class H>
-using ScopedGdiObject = ScopedHandle<GdiObjectTraits<H>>;
-
+using ScopedGdiObject = ScopedHandle<NullableHandleTraits<H, DeleteObject>>;
 using ScopedFont = ScopedGdiObject<HFONT>;
 using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 using ScopedPen = ScopedGdiObject<HPEN>;
 
 // A pop-up menu that is destroyed with its owner.
-struct MenuTraits {
-  using Handle = HMENU;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { DestroyMenu(h); }
-};
-using ScopedMenu = ScopedHandle<MenuTraits>;
+using ScopedMenu = ScopedHandle<NullableHandleTraits<HMENU, DestroyMenu>>;
 
 // A memory DC compatible with another; deleted with its owner.
 class ScopedMemoryDC {
