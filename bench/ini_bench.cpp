@@ -38,6 +38,30 @@ void StoreRead(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
+// The palette's close: its three keys as three single writes, and as the one
+// rewrite that the close does.
+void CloseThreeWrites(benchmark::State& state) {
+  const std::string path = MakeFile(state.range(0));
+  int i = 0;
+  for (auto _ : state) {
+    const std::string n = std::to_string(++i % 10);
+    WriteIniValue(path, "Palette", "formNumber", n);
+    WriteIniValue(path, "Palette", "startX", n);
+    WriteIniValue(path, "Palette", "startY", n);
+  }
+  std::remove(path.c_str());
+}
+
+void CloseOneRewrite(benchmark::State& state) {
+  const std::string path = MakeFile(state.range(0));
+  int i = 0;
+  for (auto _ : state) {
+    const std::string n = std::to_string(++i % 10);
+    WriteIniValues(path, "Palette", {{"formNumber", n}, {"startX", n}, {"startY", n}});
+  }
+  std::remove(path.c_str());
+}
+
 // Baseline: read the bytes and write them back in place, no flush.
 void PlainRewrite(benchmark::State& state) {
   const std::string path = MakeFile(state.range(0));
@@ -72,6 +96,8 @@ BENCHMARK(StoreWrite) SIZES;
 BENCHMARK(PlainRewrite) SIZES;
 BENCHMARK(DurableRewrite) SIZES;
 BENCHMARK(StoreRead) SIZES;
+BENCHMARK(CloseThreeWrites)->Arg(1 << 10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CloseOneRewrite)->Arg(1 << 10)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainRead) SIZES;
 
 }  // namespace

@@ -30,12 +30,12 @@ PaletteSettings LoadPaletteSettings(const std::string& iniPath, const FileOps& f
   return s;
 }
 
-void SaveFormNumber(const std::string& iniPath, int layout) {
-  WriteIniValue(iniPath, kSection, kFormNumber, std::to_string(layout));
+void SaveFormNumber(const std::string& iniPath, int layout, const FileOps& files) {
+  WriteIniValue(iniPath, kSection, kFormNumber, std::to_string(layout), files);
 }
 
-void SavePalettePlace(const std::string& iniPath, int layout, int32_t left, int32_t top) {
-  SaveFormNumber(iniPath, layout);
-  WriteIniValue(iniPath, kSection, kStartX, std::to_string(left));
-  WriteIniValue(iniPath, kSection, kStartY, std::to_string(top));
+void SavePalettePlace(const std::string& iniPath, int layout, int32_t left, int32_t top, const FileOps& files) {
+  const IniPairs pairs{
+      {kFormNumber, std::to_string(layout)}, {kStartX, std::to_string(left)}, {kStartY, std::to_string(top)}};
+  WriteIniValues(iniPath, kSection, pairs, files);
 }

@@ -26,7 +26,8 @@ struct PaletteSettings {
 PaletteSettings LoadPaletteSettings(const std::string& iniPath, const FileOps& files = RealFiles());
 
 // The switch: formNumber alone.
-void SaveFormNumber(const std::string& iniPath, int layout);
+void SaveFormNumber(const std::string& iniPath, int layout, const FileOps& files = RealFiles());
 
-// The close: formNumber, startX and startY, each written as it comes.
-void SavePalettePlace(const std::string& iniPath, int layout, int32_t left, int32_t top);
+// The close: formNumber, startX and startY, in one rewrite of the file.
+void SavePalettePlace(const std::string& iniPath, int layout, int32_t left, int32_t top,
+                      const FileOps& files = RealFiles());

@@ -4,14 +4,27 @@
 // to inject failures.
 #pragma once
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "scoped_handle.h"
+
 enum class FileKind { Missing, Plain, HiddenOrSystem, Directory };
 
-// Holds a write lock (see FileOps::lockForWrite) until destroyed.
-using FileLock = std::shared_ptr<void>;
+// A held write lock (see FileOps::lockForWrite): the named mutex on Windows, the
+// folder's descriptor that carries the flock on Linux. Destroying it releases the lock.
+struct FileLockTraits {
+#ifdef _WIN32
+  using Handle = void*;
+  static Handle Empty() { return nullptr; }
+#else
+  using Handle = int;
+  static Handle Empty() { return -1; }
+#endif
+  static bool Valid(Handle h) { return h != Empty(); }
+  static void Close(Handle h);  // platform code
+};
+using FileLock = ScopedHandle<FileLockTraits>;
 constexpr int kLockWaitMs = 5000;
 
 struct FileOps {
@@ -52,6 +65,7 @@ constexpr int kBusyRetryMs = 2000;
 
 // True when `number`, a failure to create or replace `path`, may come from
 // another process that holds the file open for a moment: a sharing or lock
-// violation, or access denied to a file that is not read-only (Windows);
-// EBUSY or ETXTBSY (Linux). Platform code.
+// violation, or access denied to a file that exists and is not read-only
+// (Windows: a missing one means the folder refuses it, which lasts); EBUSY or
+// ETXTBSY (Linux). Platform code.
 bool IsMomentaryFailure(const std::string& path, unsigned long number);

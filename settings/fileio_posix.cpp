@@ -15,17 +15,17 @@
 
 namespace {
 
-struct Fd {
-  int fd;
-  explicit Fd(int fd) : fd(fd) {}
-  ~Fd() { if (fd >= 0) close(fd); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
+struct FdTraits {
+  using Handle = int;
+  static Handle Empty() { return -1; }
+  static bool Valid(Handle fd) { return fd >= 0; }
+  static void Close(Handle fd) { close(fd); }
 };
+using Fd = ScopedHandle<FdTraits>;
 
 void CreateIfMissing(const std::string& path) {
-  Fd f(open(path.c_str(), O_RDONLY | O_CREAT, 0644));
-  if (f.fd < 0) ThrowLastError();
+  const Fd f(open(path.c_str(), O_RDONLY | O_CREAT, 0644));
+  if (!f) ThrowLastError();
 }
 
 void SetArchiveOnly(const std::string& path) {
@@ -33,14 +33,14 @@ void SetArchiveOnly(const std::string& path) {
 }
 
 std::string ReadAll(const std::string& path) {
-  Fd f(open(path.c_str(), O_RDONLY));
-  if (f.fd < 0) ThrowLastError();
+  const Fd f(open(path.c_str(), O_RDONLY));
+  if (!f) ThrowLastError();
   struct stat st;
-  if (fstat(f.fd, &st) != 0) ThrowLastError();
+  if (fstat(f.get(), &st) != 0) ThrowLastError();
   std::string bytes(static_cast<size_t>(st.st_size), '\0');
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t got = read(f.fd, bytes.data() + done, bytes.size() - done);
+    ssize_t got = read(f.get(), bytes.data() + done, bytes.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowLastError();
     if (got == 0) break;
@@ -52,16 +52,16 @@ std::string ReadAll(const std::string& path) {
 
 void WriteNew(const std::string& path, std::string_view bytes) {
   chmod(path.c_str(), 0644);  // a read-only leftover is ours to overwrite
-  Fd f(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
-  if (f.fd < 0) ThrowLastError();
+  const Fd f(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+  if (!f) ThrowLastError();
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t put = write(f.fd, bytes.data() + done, bytes.size() - done);
+    ssize_t put = write(f.get(), bytes.data() + done, bytes.size() - done);
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) ThrowLastError();
     done += static_cast<size_t>(put);
   }
-  if (fsync(f.fd) != 0) ThrowLastError();
+  if (fsync(f.get()) != 0) ThrowLastError();
 }
 
 void MoveReplace(const std::string& from, const std::string& to) {
@@ -85,11 +85,11 @@ FileKind Probe(const std::string& path) {
 FileLock LockForWrite(const std::string& path) {
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  auto fd = std::make_shared<Fd>(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd->fd < 0) ThrowLastError();
+  FileLock fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) ThrowLastError();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
   std::chrono::milliseconds pause(1);
-  while (flock(fd->fd, LOCK_EX | LOCK_NB) != 0) {
+  while (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) ThrowLastError();
     if (std::chrono::steady_clock::now() >= deadline) ThrowSystemError(EWOULDBLOCK);
@@ -103,8 +103,16 @@ FileLock LockForWrite(const std::string& path) {
 
 bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
 
+void FileLockTraits::Close(Handle fd) { close(fd); }
+
 const FileOps& RealFiles() {
-  static const FileOps ops{CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew,
-                           MoveReplace, RemoveFile, Probe, LockForWrite};
+  static const FileOps ops{.createIfMissing = CreateIfMissing,
+                           .setArchiveOnly = SetArchiveOnly,
+                           .readAll = ReadAll,
+                           .writeNew = WriteNew,
+                           .moveReplace = MoveReplace,
+                           .removeFile = RemoveFile,
+                           .probe = Probe,
+                           .lockForWrite = LockForWrite};
   return ops;
 }

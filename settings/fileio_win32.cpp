@@ -5,23 +5,16 @@
 
 #include "error.h"
 #include "fileio.h"
+#include "scoped_kernel_handle.h"
 
 namespace {
-
-struct Handle {
-  HANDLE h;
-  explicit Handle(HANDLE h) : h(h) {}
-  ~Handle() { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-};
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 void CreateIfMissing(const std::string& path) {
-  Handle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+  const ScopedKernelHandle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) ThrowLastError();
 }
 
 void SetArchiveOnly(const std::string& path) {
@@ -29,16 +22,16 @@ void SetArchiveOnly(const std::string& path) {
 }
 
 std::string ReadAll(const std::string& path) {
-  Handle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+  const ScopedKernelHandle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) ThrowLastError();
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(f.h, &size)) ThrowLastError();
+  if (!GetFileSizeEx(f.get(), &size)) ThrowLastError();
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30)), got = 0;
-    if (!ReadFile(f.h, bytes.data() + done, chunk, &got, nullptr)) ThrowLastError();
+    if (!ReadFile(f.get(), bytes.data() + done, chunk, &got, nullptr)) ThrowLastError();
     if (got == 0) break;  // the file shrank meanwhile
     done += got;
   }
@@ -50,16 +43,16 @@ void WriteNew(const std::string& path, std::string_view bytes) {
   // A leftover of an interrupted run may be read-only or hidden; CREATE_ALWAYS
   // would refuse it, so make it plain first (it is ours to overwrite).
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  Handle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (f.h == INVALID_HANDLE_VALUE) ThrowLastError();
+  const ScopedKernelHandle f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) ThrowLastError();
   size_t done = 0;
   while (done < bytes.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30)), put = 0;
-    if (!WriteFile(f.h, bytes.data() + done, chunk, &put, nullptr)) ThrowLastError();
+    if (!WriteFile(f.get(), bytes.data() + done, chunk, &put, nullptr)) ThrowLastError();
     done += put;
   }
-  if (!FlushFileBuffers(f.h)) ThrowLastError();
+  if (!FlushFileBuffers(f.get())) ThrowLastError();
 }
 
 void MoveReplace(const std::string& from, const std::string& to) {
@@ -82,39 +75,81 @@ FileKind Probe(const std::string& path) {
   return FileKind::Plain;
 }
 
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  if (n == 0) ThrowLastError();
+  wide.resize(static_cast<size_t>(n) - 1);
+  return wide;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) ThrowLastError();
+  full.resize(length);
+  return full;
+}
+
+// The name the file system itself gives an existing file or folder, however the
+// path spells it: short (8.3) names made long, links and substituted drives
+// followed. Empty when it cannot be opened (missing, for one).
+std::wstring FinalPath(const std::wstring& path) {
+  const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
+  if (!h) return {};
+  std::wstring named(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFinalPathNameByHandleW(h.get(), named.data(), static_cast<DWORD>(named.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return {};
+    const bool fits = length < named.size();
+    named.resize(length);  // too small: the size asked for, its null included
+    if (fits) return named;
+  }
+}
+
+// The file's final path: its own while it exists, else its folder's and the
+// name (a missing file has no other spelling of its own name). A folder that
+// cannot be opened keeps the path as spelled; the write then fails on it anyway.
+std::wstring FinalPathOfFile(const std::wstring& full) {
+  if (std::wstring named = FinalPath(full); !named.empty()) return named;
+  const size_t slash = full.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return full;
+  // "C:\" keeps its "\"; a folder below it loses it.
+  const bool root = slash > 0 && full[slash - 1] == L':';
+  std::wstring folder = FinalPath(full.substr(0, root ? slash + 1 : slash));
+  if (folder.empty()) return full;
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder + full.substr(slash + 1);
+}
+
 // The lock is a named mutex, one per settings file: the system hands it to the
 // next waiter when its holder dies, and it leaves nothing in the folder. The file
 // itself cannot serve, as every write replaces it with a new one. Its name comes
-// from the file's full path in lower case (a name may not hold "\" and is limited
-// in length, hence a hash); two paths that share a hash only wait for each other.
+// from the file's final path in lower case, so that every spelling of the path
+// (a short name, a link, "." and "..") shares one lock; a name may not hold "\"
+// and is limited in length, hence a hash; two paths that share a hash only wait
+// for each other.
 std::wstring LockNameFor(const std::string& path) {
-  std::wstring wide(path.size() + 1, L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-  if (n == 0) ThrowLastError();
-  wide.resize(static_cast<size_t>(n) - 1);
-  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length =
-      full.empty() ? 0 : GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length == 0 || length >= full.size()) ThrowLastError();
-  full.resize(length);
-  CharLowerBuffW(full.data(), length);
+  std::wstring named = FinalPathOfFile(FullPath(Wide(path)));
+  CharLowerBuffW(named.data(), static_cast<DWORD>(named.size()));
   unsigned long long hash = 14695981039346656037ull;  // FNV-1a
-  for (wchar_t c : full) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+  for (wchar_t c : named) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
   wchar_t name[64];
   std::swprintf(name, 64, L"Local\\VeskSettingsWrite-%016llx", hash);
   return name;
 }
 
 FileLock LockForWrite(const std::string& path) {
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, LockNameFor(path).c_str());
+  ScopedKernelHandle mutex(CreateMutexW(nullptr, FALSE, LockNameFor(path).c_str()));
   if (!mutex) ThrowLastError();
-  FileLock lock(mutex, [](void* h) { CloseHandle(h); });
   // WAIT_ABANDONED: the last holder died; the file is whole, as it is only ever replaced in one step.
-  const DWORD waited = WaitForSingleObject(mutex, kLockWaitMs);
+  const DWORD waited = WaitForSingleObject(mutex.get(), kLockWaitMs);
   if (waited == WAIT_TIMEOUT) ThrowSystemError(ERROR_SHARING_VIOLATION);  // another writer still holds it
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError();
-  // Released first, then the handle is closed when the copy of `lock` goes.
-  return FileLock(mutex, [lock](void* h) { ReleaseMutex(h); });
+  return FileLock(mutex.release());
 }
 
 }  // namespace
@@ -122,14 +157,27 @@ FileLock LockForWrite(const std::string& path) {
 bool IsMomentaryFailure(const std::string& path, unsigned long number) {
   if (number == ERROR_SHARING_VIOLATION || number == ERROR_LOCK_VIOLATION) return true;
   if (number != ERROR_ACCESS_DENIED) return false;
-  // A read-only target is refused for good; access denied otherwise may be a file
-  // that another process is deleting or holds for a moment.
+  // Access denied to a file that exists may be another process deleting it or
+  // holding it for a moment. A read-only file is refused for good, and so is a
+  // missing one: there the folder may not be written.
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+  if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & FILE_ATTRIBUTE_READONLY);
+  return GetLastError() == ERROR_ACCESS_DENIED;  // a file being deleted cannot even be looked at
+}
+
+void FileLockTraits::Close(Handle h) {
+  ReleaseMutex(h);
+  CloseHandle(h);
 }
 
 const FileOps& RealFiles() {
-  static const FileOps ops{CreateIfMissing, SetArchiveOnly, ReadAll, WriteNew,
-                           MoveReplace, RemoveFile, Probe, LockForWrite};
+  static const FileOps ops{.createIfMissing = CreateIfMissing,
+                           .setArchiveOnly = SetArchiveOnly,
+                           .readAll = ReadAll,
+                           .writeNew = WriteNew,
+                           .moveReplace = MoveReplace,
+                           .removeFile = RemoveFile,
+                           .probe = Probe,
+                           .lockForWrite = LockForWrite};
   return ops;
 }

@@ -135,11 +135,18 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
 
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value, const FileOps& files) {
+  WriteIniValues(path, section, {{key, value}}, files);
+}
+
+void WriteIniValues(const std::string& path, const std::string& section, const IniPairs& pairs,
+                    const FileOps& files) {
+  if (pairs.empty()) return;
   // One writer at a time, also across processes (both programs may share the
   // file): without it, two read-change-writes at once lose one of the changes.
   // Readers need no lock, as the file is only ever replaced in one step.
   const FileLock lock = files.lockForWrite(path);
   PrepareFile(path, files);
-  const std::string content = files.readAll(path);
-  ReplaceFileContent(path, IniTextWithValue(content, section, key, value), files);
+  std::string content = files.readAll(path);
+  for (const auto& [key, value] : pairs) content = IniTextWithValue(content, section, key, value);
+  ReplaceFileContent(path, content, files);
 }

@@ -6,6 +6,8 @@
 // closes it again. Failures of the file system reach the caller as SystemError.
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fileio.h"
 
@@ -22,6 +24,15 @@ std::string ReadIniValue(const std::string& path, const std::string& section, co
 // shape with CR LF line ends, and replaced in one step so it is never lost.
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
                    const std::string& value, const FileOps& files = RealFiles());
+
+// Key and value, in the caller's letter case.
+using IniPairs = std::vector<std::pair<std::string, std::string>>;
+
+// Stores every pair in `section` in one rewrite of the file: it ends as the same
+// WriteIniValue calls, one per pair in this order, would leave it, but no other
+// writer can come between them and no failure can leave only some of them.
+void WriteIniValues(const std::string& path, const std::string& section, const IniPairs& pairs,
+                    const FileOps& files = RealFiles());
 
 // The value that ReadIniValue finds in the given file content (no file access).
 std::string IniValueFromText(const std::string& content, const std::string& section, const std::string& key);

@@ -6,18 +6,20 @@
 #include "layout_window.h"
 #include "monitors.h"
 #include "program_folder.h"
+#include "scoped_kernel_handle.h"
 
 bool EarlierInstanceRuns() {
-  // Session-local: each signed-in user has a palette of their own.
-  static HANDLE guard = nullptr;
+  // Session-local: each signed-in user has a palette of their own. The first
+  // instance holds the mutex until it ends.
+  static ScopedKernelHandle guard;
   if (guard) return false;
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\Quillbar.Instance.{6F1D2C8A-94B3-4E57-A0C2-7B1E5D93F4A6}");
+  ScopedKernelHandle mutex(
+      CreateMutexA(nullptr, FALSE, "Local\\Quillbar.Instance.{6F1D2C8A-94B3-4E57-A0C2-7B1E5D93F4A6}"));
   const DWORD error = GetLastError();
   if (mutex && error != ERROR_ALREADY_EXISTS) {
-    guard = mutex;
+    guard = std::move(mutex);
     return false;
   }
-  if (mutex) CloseHandle(mutex);
   // ERROR_ACCESS_DENIED: the name exists and belongs to an earlier instance too.
   return true;
 }

@@ -1,56 +1,22 @@
 // Owners for the Win32 handles the palette pairs: each frees or restores what it
 // holds when it goes out of scope, also when an exception passes. None can be
-// copied, so no handle is ever freed twice.
+// copied, so no handle is ever freed twice. Handles freed by one call are held
+// by the programs' one ScopedHandle; the rest pair two calls.
 #pragma once
 #include <windows.h>
 #include <objbase.h>
 
-#include <utility>
+#include "scoped_handle.h"
 
 // A GDI object (font, bitmap, pen) that is deleted with its owner.
 template <class H>
-class ScopedGdiObject {
- public:
-  explicit ScopedGdiObject(H h = nullptr) : h_(h) {}
-  ~ScopedGdiObject() { reset(); }
-  ScopedGdiObject(ScopedGdiObject&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-  ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
-    reset(std::exchange(other.h_, nullptr));
-    return *this;
-  }
-  ScopedGdiObject(const ScopedGdiObject&) = delete;
-  ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  void reset(H h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  H get() const { return h_; }
-  H release() { return std::exchange(h_, nullptr); }
-
- private:
-  H h_;
-};
-
+using ScopedGdiObject = ScopedHandle<NullableHandleTraits<H, DeleteObject>>;
 using ScopedFont = ScopedGdiObject<HFONT>;
 using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 using ScopedPen = ScopedGdiObject<HPEN>;
 
 // A pop-up menu that is destroyed with its owner.
-class ScopedMenu {
- public:
-  explicit ScopedMenu(HMENU h = nullptr) : h_(h) {}
-  ~ScopedMenu() { reset(); }
-  ScopedMenu(const ScopedMenu&) = delete;
-  ScopedMenu& operator=(const ScopedMenu&) = delete;
-  void reset(HMENU h = nullptr) {
-    if (h_) DestroyMenu(h_);
-    h_ = h;
-  }
-  HMENU get() const { return h_; }
-
- private:
-  HMENU h_;
-};
+using ScopedMenu = ScopedHandle<NullableHandleTraits<HMENU, DestroyMenu>>;
 
 // A memory DC compatible with another; deleted with its owner.
 class ScopedMemoryDC {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "form_load.h"
 #include "layouts.h"
 #include "numbers.h"
+#include "palette_settings.h"
 #include "startup.h"
 #include "state.h"
 
@@ -267,6 +269,19 @@ TEST_F(StartupTest, SavedCornerOnAnyMonitorIsKept) {
     EXPECT_EQ(State().paletteLeft, c.left);
     EXPECT_EQ(State().paletteTop, c.top);
   }
+}
+
+// The saves go through the file calls they are handed; the close writes its
+// three keys in one rewrite, so no failure or kill can leave only some saved.
+TEST(PaletteSettings, SwitchAndCloseSaveThroughTheirFileCallsTheCloseInOneRewrite) {
+  FakeFiles files;
+  files.files[kIni] = "[Palette]\r\nformNumber=1\r\n";
+  SaveFormNumber(kIni, 2, files.ops);
+  EXPECT_EQ(files.files[kIni], "[Palette]\r\nformNumber=2\r\n");
+  files.calls.clear();
+  SavePalettePlace(kIni, 3, -450, 300, files.ops);
+  EXPECT_EQ(files.files[kIni], "[Palette]\r\nstartY=300\r\nstartX=-450\r\nformNumber=3\r\n");
+  EXPECT_EQ(std::count(files.calls.begin(), files.calls.end(), "move " + TempPathFor(kIni)), 1);
 }
 
 TEST(PositionOnAxis, ComparesOnRealNumbersAndRoundsHalfToEven) {

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 #include "../common/temp_dir.h"
 #include "error.h"
@@ -138,6 +140,41 @@ TEST(WriteIniValue, FilesBeyondSixteenBitPositionsAreWritten) {
   }
 }
 
+// Several keys in one rewrite leave exactly the file that one write per key, in
+// the same order, leaves: new keys still go first in the section one by one.
+TEST(WriteIniValues, LeavesTheFileThatOneWritePerKeyLeaves) {
+  const IniPairs pairs{{"formNumber", "3"}, {"startX", "-450"}, {"startY", "300"}};
+  const std::optional<std::string> befores[] = {
+      std::nullopt,  // no file yet
+      "",
+      "[Other]\r\nx=1\r\n",
+      "[PALETTE]\r\nSTARTY=1\r\n;note\r\n",
+      "[Palette]\r\nstartX=1\r\nformNumber=2\r\nstartY=3\r\n[Next]\r\nstartX=9\r\n",
+      "\r\n\r\n[Palette]\nformNumber=1\n\n\n\n[x]\r\na=[\r\n",
+      "[Palette]\r\nstartY=[1\r\nstartX=2",
+      "[Palette]",
+  };
+  for (const auto& before : befores) {
+    SCOPED_TRACE(before ? testing::PrintToString(*before) : "no file");
+    TempDir dir;
+    const std::string single = dir.file("single.ini"), together = dir.file("together.ini");
+    if (before) WriteBytes(single, *before), WriteBytes(together, *before);
+    for (const auto& [key, value] : pairs) WriteIniValue(single, "Palette", key, value);
+
+    FileOps files = RealFiles();
+    int locks = 0, moves = 0;
+    files.lockForWrite = [&](const std::string& path) { return ++locks, RealFiles().lockForWrite(path); };
+    files.moveReplace = [&](const std::string& from, const std::string& to) {
+      ++moves;
+      RealFiles().moveReplace(from, to);
+    };
+    WriteIniValues(together, "Palette", pairs, files);
+    EXPECT_EQ(ReadBytes(together), ReadBytes(single));
+    EXPECT_EQ(locks, 1);
+    EXPECT_EQ(moves, 1) << "one rewrite";
+  }
+}
+
 TEST(WriteIniValue, ReadOnlyFileBecomesPlainAndIsWritten) {
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
@@ -231,6 +268,72 @@ TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(ReadIniValue(ini, "Palette", "startX"), "1");
   EXPECT_EQ(GetFileAttributesA(ini.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE));
+}
+
+// Access denied is waited out only on a file that exists (another process may
+// be deleting it or hold it for a moment). On a missing one it means that the
+// folder may not be written, which lasts: the write fails at once.
+TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  FileOps files = RealFiles();
+  int writes = 0;
+  files.writeNew = [&](const std::string&, std::string_view) {
+    ++writes;
+    ThrowSystemError(ERROR_ACCESS_DENIED);
+  };
+  EXPECT_THROW(WriteIniValue(ini, "Palette", "startX", "1", files), SystemError);
+  EXPECT_EQ(writes, 1) << "the temporary file does not exist: no retry";
+
+  files = RealFiles();
+  int moves = 0;
+  files.moveReplace = [&](const std::string& from, const std::string& to) {
+    if (++moves < 3) ThrowSystemError(ERROR_ACCESS_DENIED);
+    RealFiles().moveReplace(from, to);
+  };
+  WriteIniValue(ini, "Palette", "startX", "1", files);
+  EXPECT_EQ(moves, 3) << "the settings file exists: retried";
+  EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
+}
+
+// The write lock belongs to the file, not to the spelling of its path. It is
+// held here through the folder's short (8.3) name while the file is missing;
+// once the file exists, writers that name it by its long name or by its own
+// short name must wait (and, as the lock stays held, fail after the wait).
+// Another file of the folder is not held up.
+TEST(Windows, EverySpellingOfThePathSharesOneLock) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path / "Long Folder Name";
+  std::filesystem::create_directory(folder);
+  const std::string ini = (folder / "Long Settings Name.ini").string();
+  char shortFolder[MAX_PATH];
+  const DWORD n = GetShortPathNameA(folder.string().c_str(), shortFolder, MAX_PATH);
+  ASSERT_TRUE(n > 0 && n < MAX_PATH);
+  if (std::filesystem::path(shortFolder).filename() == folder.filename())
+    GTEST_SKIP() << "this file system gives no short names";
+
+  const FileLock held = RealFiles().lockForWrite(std::string(shortFolder) + "\\Long Settings Name.ini");
+  WriteBytes(ini, "[Palette]\r\n");
+  char shortIni[MAX_PATH];
+  ASSERT_GT(GetShortPathNameA(ini.c_str(), shortIni, MAX_PATH), 0u);
+  ASSERT_NE(std::filesystem::path(shortIni).filename(), std::filesystem::path(ini).filename());
+
+  // Each spelling is tried on a thread of its own (the holder's thread could
+  // take the mutex again); the waits run side by side.
+  const std::vector<std::string> spellings{ini, shortIni, (folder / "Other.ini").string()};
+  std::vector<int> taken(spellings.size(), -1);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < spellings.size(); ++i)
+    threads.emplace_back([&, i] {
+      try {
+        const FileLock lock = RealFiles().lockForWrite(spellings[i]);
+        taken[i] = 1;
+      } catch (const SystemError&) {
+        taken[i] = 0;
+      }
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(taken, (std::vector<int>{0, 0, 1}));
 }
 
 TEST(Windows, CaseFollowsTheAnsiCodePage) {

@@ -19,7 +19,7 @@
 #include "ini.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "scoped_kernel_handle.h"
 #endif
 
 namespace {
@@ -79,14 +79,13 @@ int main(int argc, char** argv) {
     }
 #ifdef _WIN32
     if (verb == "hold-open" && argc == 5) {
-      HANDLE f = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (f == INVALID_HANDLE_VALUE) ThrowLastError();
+      const ScopedKernelHandle f(CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!f) ThrowLastError();
       Touch(argv[3]);
       const int ms = std::atoi(argv[4]);
       if (ms < 0) HoldForever();
       Sleep(static_cast<DWORD>(ms));
-      CloseHandle(f);
       return 0;
     }
 #endif
