@@ -1,5 +1,5 @@
-// Quillbar's start-up (module modMain): refuse a second copy, make sure AutoCAD
-// runs, attach to it, read the saved layout and position, open the first layout.
+// Quillbar's start-up: refuse a second copy, make sure AutoCAD runs, attach to
+// it, read the saved layout and position, open the first layout.
 // Everything that touches the platform goes through StartupOps, so the decisions
 // are tested without Windows.
 #pragma once
@@ -26,10 +26,9 @@ struct StartupOps {
   // The folder of the running program; a character that the ANSI code page cannot
   // spell stands as the code page's default character, so no settings file is found there.
   std::function<std::string()> programFolder;
-  // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
+  // Fills acadApp from the running AutoCAD; throws when none is registered. No
+  // drawing is read: AutoCAD may still be on its start screen.
   std::function<void()> attachApplication;
-  // Fills acadDoc from acadApp's ActiveDocument; throws when it cannot be read.
-  std::function<void()> readActiveDocument;
   std::function<ScreenTwips()> screenSize;
   // Every monitor of the desktop, the primary one first.
   std::function<std::vector<TwipArea>()> monitors;
