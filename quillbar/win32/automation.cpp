@@ -8,6 +8,11 @@
 namespace {
 
 ComPtr<IDispatch> acadApp;
+// The member numbers of the two names the palette calls, looked up once per
+// attached AutoCAD: an object's DISPIDs stay fixed for its life, and every
+// drawing of one AutoCAD is of one type. A lookup is a round trip to AutoCAD.
+DISPID activeDocumentId = DISPID_UNKNOWN;
+DISPID sendCommandId = DISPID_UNKNOWN;
 
 // An automation failure: DISP_E_EXCEPTION carries the server's own number and text.
 [[noreturn]] void ThrowInvokeError(HRESULT hr, EXCEPINFO& info) {
@@ -31,9 +36,11 @@ DISPID DispIdOf(IDispatch* object, const wchar_t* name) {
   return id;
 }
 
-// object.name(args...) by name; the arguments in DISPPARAMS order (last first).
-void Invoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
-  const DISPID id = DispIdOf(object, name);
+// object.name(args...) by name, its number kept in `id`; the arguments in
+// DISPPARAMS order (last first).
+void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARIANT* args, UINT count,
+            VARIANT* result) {
+  if (id == DISPID_UNKNOWN) id = DispIdOf(object, name);
   DISPPARAMS params{args, nullptr, count, 0};
   EXCEPINFO info{};
   UINT badArg = 0;
@@ -92,6 +99,7 @@ bool AttachApplication() {
     app = RunningVersionedAutoCAD();
   if (!app) return false;
   acadApp = app;
+  activeDocumentId = sendCommandId = DISPID_UNKNOWN;
   return true;
 }
 
@@ -99,7 +107,7 @@ ComPtr<IDispatch> ActiveDocument() {
   // Never attached (start-up attaches first): as if AutoCAD had gone.
   if (!acadApp) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
   Variant result;
-  Invoke(acadApp.Get(), L"ActiveDocument", DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+  Invoke(acadApp.Get(), L"ActiveDocument", activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   ComPtr<IDispatch> drawing;
   if (result.v.vt == VT_DISPATCH && result.v.pdispVal)
     drawing = result.v.pdispVal;
@@ -115,7 +123,7 @@ void SendCommandTo(IDispatch* drawing, const std::string& text) {
   arg.v.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   if (!arg.v.bstrVal) ThrowSystemError(static_cast<unsigned long>(E_OUTOFMEMORY));
   Variant ignored;
-  Invoke(drawing, L"SendCommand", DISPATCH_METHOD, &arg.v, 1, &ignored.v);
+  Invoke(drawing, L"SendCommand", sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
 }
 
 void ReleaseAutoCAD() { acadApp.Reset(); }
