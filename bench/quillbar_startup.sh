@@ -3,7 +3,7 @@
 # its window being visible, and its working set then, beside two yardsticks timed
 # the same way in the same run (warm wineserver, stand-in AutoCAD running, the
 # settings file present after the warm-up round): the floor, a program doing only
-# what start-up must do (WMI census, attach, ActiveDocument, one 128 x 49 topmost
+# what start-up must do (WMI census, attach, one 128 x 49 topmost
 # window), and a program that only shows that window. Ratios are to the floor.
 # The machine is shared: compare figures of the same run only.
 #

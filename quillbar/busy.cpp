@@ -1,67 +1,136 @@
 #include "busy.h"
 
 #include "error.h"
+#include "state.h"
 
 namespace {
 
-bool pending = false;
-uint64_t pendingSince = 0;
+// Failures that mean the object on the other side is gone, and that the call
+// did not run: sending again elsewhere cannot make the command arrive twice.
+bool Disconnected(unsigned long error) {
+  switch (error) {
+    case 0x800706BA:  // RPC_S_SERVER_UNAVAILABLE: AutoCAD's process is gone
+    case 0x80010108:  // RPC_E_DISCONNECTED: the object was disconnected from its clients
+    case 0x800401FD:  // CO_E_OBJNOTCONNECTED
+    case 0x80010012:  // RPC_E_SERVER_DIED_DNE: the server died, the call did not execute
+    case 0x800706BF:  // RPC_S_CALL_FAILED_DNE
+      return true;
+    default:
+      return false;  // RPC_E_SERVER_DIED and RPC_S_CALL_FAILED may have run the call
+  }
+}
 
-// Clears the pending command however SendWhenFree ends.
+std::string CommandName(const std::string& commandText) {
+  std::string name = commandText;
+  if (!name.empty() && name.back() == '\r') name.pop_back();
+  return name;
+}
+
+// Marks the command pending until End() or the end of SendWhenFree.
 struct PendingCommand {
   explicit PendingCommand(uint64_t since) {
-    pending = true;
-    pendingSince = since;
+    State().commandPending = true;
+    State().pendingSince = since;
   }
-  ~PendingCommand() {
-    pending = false;
-    pendingSince = 0;
+  ~PendingCommand() { End(); }
+  void End() {
+    State().commandPending = false;
+    State().pendingSince = 0;
   }
 };
 
 }  // namespace
 
-Refusal AnswerRefusal(unsigned long error, uint64_t elapsedMs) {
-  if (error != kCallRejected && error != kRetryLater) return Refusal::NotBusy;
-  return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? Refusal::TryAgain : Refusal::GiveUp;
+NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried) {
+  if (error == kCallRejected || error == kRetryLater)
+    return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? NextStep::TryAgain : NextStep::BusyBox;
+  if (Disconnected(error)) switch (call) {
+      case AcadCall::SendCommand:
+        // The drawing just read went away; if AutoCAD did too, reading the next
+        // one says so. A second drawing that goes away the same way leaves none.
+        return tried.readAgain ? NextStep::NoDrawingBox : NextStep::ReadDocument;
+      case AcadCall::ActiveDocument:
+        return tried.attachedAgain ? NextStep::NotRunningBox : NextStep::Attach;
+      case AcadCall::Attach:
+        return NextStep::NotRunningBox;
+    }
+  // Reading ActiveDocument fails when AutoCAD has no drawing open.
+  return call == AcadCall::ActiveDocument ? NextStep::NoDrawingBox : NextStep::ErrorReport;
 }
 
 long RetryRejectedCallAnswer(unsigned long rejectType, uint64_t elapsedMs) {
-  if (rejectType == kServerCallRetryLater && AnswerRefusal(kRetryLater, elapsedMs) == Refusal::TryAgain)
+  if (rejectType == kServerCallRetryLater &&
+      AnswerFailure(AcadCall::SendCommand, kRetryLater, elapsedMs, {}) == NextStep::TryAgain)
     return kBusyPauseMs;
   return -1;
 }
 
-bool CommandPending() { return pending; }
+bool CommandPending() { return State().commandPending; }
 
-uint64_t PendingSince() { return pendingSince; }
+uint64_t PendingSince() { return State().pendingSince; }
 
 std::string BusyBoxText(const std::string& commandText) {
-  std::string name = commandText;
-  if (!name.empty() && name.back() == '\r') name.pop_back();
-  return "AutoCAD is busy and did not take the command " + name +
+  return "AutoCAD is busy and did not take the command " + CommandName(commandText) +
          ".\nFinish or cancel what AutoCAD is doing, then choose the command again.";
 }
 
-Delivery SendWhenFree(const std::string& commandText, const BusyOps& ops) {
-  if (pending) return Delivery::Ignored;
+std::string NoDrawingBoxText(const std::string& commandText) {
+  return "AutoCAD has no drawing open, so " + CommandName(commandText) +
+         " was not sent.\nOpen a drawing, then choose the command again.";
+}
+
+std::string NotRunningBoxText(const std::string& commandText) {
+  return "AutoCAD is not running, so " + CommandName(commandText) +
+         " was not sent.\nStart AutoCAD, then choose the command again.";
+}
+
+Delivery SendWhenFree(const std::string& commandText, const DeliveryOps& ops) {
+  if (CommandPending()) return Delivery::Ignored;
   const uint64_t start = ops.clockMs();
-  PendingCommand guard(start);
+  PendingCommand pending(start);
+  // The box comes after the pending state ends, so the palette shows its own
+  // cursor again while the box is open.
+  auto tell = [&](std::string text, Delivery outcome) {
+    pending.End();
+    ops.warningBox(text);
+    return outcome;
+  };
+  DeliveryTries tried;
+  AcadCall call = AcadCall::ActiveDocument;  // start-up attached
   for (;;) {
     try {
-      ops.send();
+      if (call == AcadCall::Attach) {
+        if (!ops.attach()) return tell(NotRunningBoxText(commandText), Delivery::NotRunning);
+        call = AcadCall::ActiveDocument;
+      }
+      if (call == AcadCall::ActiveDocument) {
+        if (!ops.readActiveDocument()) return tell(NoDrawingBoxText(commandText), Delivery::NoDrawing);
+        call = AcadCall::SendCommand;
+      }
+      ops.send(commandText);
       return Delivery::Sent;
     } catch (const SystemError& e) {
-      switch (AnswerRefusal(e.number, ops.clockMs() - start)) {
-        case Refusal::NotBusy:
-          throw;
-        case Refusal::GiveUp:
-          ops.busyBox(BusyBoxText(commandText));
-          return Delivery::GaveUp;
-        case Refusal::TryAgain:
+      switch (AnswerFailure(call, e.number, ops.clockMs() - start, tried)) {
+        case NextStep::TryAgain:
+          if (!ops.pause(kBusyPauseMs)) return Delivery::Abandoned;
           break;
+        case NextStep::BusyBox:
+          return tell(BusyBoxText(commandText), Delivery::GaveUp);
+        case NextStep::ReadDocument:
+          tried.readAgain = true;
+          call = AcadCall::ActiveDocument;
+          break;
+        case NextStep::Attach:
+          tried.attachedAgain = true;
+          call = AcadCall::Attach;
+          break;
+        case NextStep::NoDrawingBox:
+          return tell(NoDrawingBoxText(commandText), Delivery::NoDrawing);
+        case NextStep::NotRunningBox:
+          return tell(NotRunningBoxText(commandText), Delivery::NotRunning);
+        case NextStep::ErrorReport:
+          throw;
       }
     }
-    ops.pause(kBusyPauseMs);
   }
 }

@@ -1,7 +1,14 @@
-// A busy AutoCAD refuses automation calls (a command or dialog is running). A
-// refused menu command is tried again for a while; if AutoCAD stays busy the
-// user is told so, and the palette carries on. Every other failure still ends
-// the program through the error report.
+// Delivering a menu choice to the drawing in front. Each choice reads AutoCAD's
+// ActiveDocument and sends the command there; nothing about the drawing is kept
+// between choices. What can go wrong on the way, and what the palette does then:
+// - AutoCAD is busy (a command or dialog runs) and refuses the call: the call is
+//   tried again for a while; if AutoCAD stays busy the user is told so.
+// - No drawing is open: the user is told so.
+// - AutoCAD quit, or was restarted: the palette attaches again and sends; when
+//   no AutoCAD runs the user is told so.
+// - The drawing just read was closed a moment later: the one now in front gets it.
+// In each of these the palette carries on. Every other failure still ends the
+// program through the error report.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -14,13 +21,26 @@ inline constexpr unsigned long kRetryLater = 0x8001010A;    // RPC_E_SERVERCALL_
 inline constexpr uint64_t kBusyBudgetMs = 10000;  // from the menu choice to giving up
 inline constexpr unsigned kBusyPauseMs = 150;     // between two tries
 
-// What to do about a failed call, `elapsedMs` after the menu choice.
-enum class Refusal {
-  NotBusy,  // any other failure: the error report
-  TryAgain, // after kBusyPauseMs
-  GiveUp,   // the budget is spent: tell the user
+// The calls of one delivery, in their order.
+enum class AcadCall { Attach, ActiveDocument, SendCommand };
+
+// What one delivery has already tried.
+struct DeliveryTries {
+  bool attachedAgain = false;  // attached anew after AutoCAD could not be reached
+  bool readAgain = false;      // read ActiveDocument anew after the drawing could not be reached
 };
-Refusal AnswerRefusal(unsigned long error, uint64_t elapsedMs);
+
+// What to do after `call` failed with `error`, `elapsedMs` after the menu choice.
+enum class NextStep {
+  TryAgain,          // AutoCAD is busy: the same call after kBusyPauseMs
+  BusyBox,           // busy for the whole budget
+  ReadDocument,      // the drawing was closed: read the one in front now
+  Attach,            // AutoCAD went away: attach to the one running now
+  NoDrawingBox,      // no drawing open
+  NotRunningBox,     // no AutoCAD to attach to
+  ErrorReport,       // anything else
+};
+NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried);
 
 // The answer of a message filter's RetryRejectedCall: the pause in ms before the
 // system tries again, or -1 to let the call fail. "Retry later" is waited out
@@ -29,24 +49,42 @@ inline constexpr unsigned long kServerCallRejected = 1;    // SERVERCALL_REJECTE
 inline constexpr unsigned long kServerCallRetryLater = 2;  // SERVERCALL_RETRYLATER
 long RetryRejectedCallAnswer(unsigned long rejectType, uint64_t elapsedMs);
 
-struct BusyOps {
-  std::function<void()> send;  // one try; throws SystemError with the call's error
+// The calls on AutoCAD throw SystemError with the call's error.
+struct DeliveryOps {
+  // Attaches to the running AutoCAD as start-up does; false when none is registered.
+  std::function<bool()> attach;
+  // Reads the application's ActiveDocument and keeps it for `send`; false when it
+  // yields no object.
+  std::function<bool()> readActiveDocument;
+  // SendCommand on the drawing just read.
+  std::function<void(const std::string& text)> send;
   std::function<uint64_t()> clockMs;
-  std::function<void(unsigned ms)> pause;  // the palette keeps painting meanwhile
-  std::function<void(const std::string& text)> busyBox;
+  // Waits while the palette keeps painting; false when the palette is gone meanwhile.
+  std::function<bool(unsigned ms)> pause;
+  // A warning box owned by the palette.
+  std::function<void(const std::string& text)> warningBox;
 };
 
-enum class Delivery { Sent, Ignored, GaveUp };
+enum class Delivery {
+  Sent,
+  Ignored,     // another choice is still pending
+  GaveUp,      // busy throughout: its box was shown
+  NoDrawing,   // its box was shown
+  NotRunning,  // its box was shown
+  Abandoned,   // the palette went away while waiting: nothing more was tried
+};
 
-// Sends a command (its text, CR included), trying again while AutoCAD is busy.
-// A choice made while another command is still pending is Ignored: nothing is
-// sent twice and no call is nested. Failures other than busy propagate.
-Delivery SendWhenFree(const std::string& commandText, const BusyOps& ops);
+// Sends a command (its text, CR included) to the drawing in front. A choice made
+// while another is still pending is Ignored: nothing is sent twice and no call is
+// nested. Failures that lead to the error report propagate.
+Delivery SendWhenFree(const std::string& commandText, const DeliveryOps& ops);
 
 // True from a menu choice until its command is delivered or given up.
 bool CommandPending();
 // When the pending command was chosen (clockMs); 0 when none is pending.
 uint64_t PendingSince();
 
-// The box shown when AutoCAD stayed busy: names the command, without its CR.
+// The boxes; each names the command without its CR.
 std::string BusyBoxText(const std::string& commandText);
+std::string NoDrawingBoxText(const std::string& commandText);
+std::string NotRunningBoxText(const std::string& commandText);

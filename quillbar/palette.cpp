@@ -11,22 +11,12 @@
 
 namespace {
 
-// The control of one layout that holds the mouse after a press on it.
-struct MouseHolder {
-  int layout = 0;
-  const ControlDef* control = nullptr;
-};
-MouseHolder held;
-
-// Set by a left press on the title, cleared when the title lets the mouse go.
-// A movement drags only while this is set: grabX and grabY then belong to the
-// press that started this drag, not to an earlier one, so sweeping a held
-// button across the title from elsewhere cannot make the palette jump.
-bool titleGrabbed = false;
-
+// Nothing holds the mouse any more, and no title drag goes on.
 void Release() {
-  held = {};
-  titleGrabbed = false;
+  PaletteState& s = State();
+  s.heldLayout = 0;
+  s.heldControl = nullptr;
+  s.titleGrabbed = false;
 }
 
 }  // namespace
@@ -55,12 +45,12 @@ void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
   PaletteState& s = State();
   s.grabX = RoundToTwips(x);
   s.grabY = RoundToTwips(y);
-  titleGrabbed = true;
+  s.titleGrabbed = true;
 }
 
 void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t, float x, float y) {
-  if (!(buttons & kLeftButton) || !titleGrabbed) return;
   PaletteState& s = State();
+  if (!(buttons & kLeftButton) || !s.titleGrabbed) return;
   TwipPoint at = w.windowPosition(layout);
   int32_t newLeft = RoundToTwips(static_cast<double>(at.x) + static_cast<double>(x) - s.grabX);
   int32_t newTop = RoundToTwips(static_cast<double>(at.y) + static_cast<double>(y) - s.grabY);
@@ -95,10 +85,12 @@ void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const Contro
 }
 
 void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y) {
-  if (held.layout != layout) Release();
-  const ControlDef* c = held.control ? held.control : HitTest(GetLayout(layout), x, y);
+  PaletteState& s = State();
+  if (s.heldLayout != layout) Release();
+  const ControlDef* c = s.heldControl ? s.heldControl : HitTest(GetLayout(layout), x, y);
   if (!c) return;
-  held = {layout, c};
+  s.heldLayout = layout;
+  s.heldControl = c;
   float cx = static_cast<float>(x - c->rect.left), cy = static_cast<float>(y - c->rect.top);
   switch (c->role) {
     case ControlRole::Title:
@@ -115,7 +107,8 @@ void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int
 }
 
 void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y) {
-  const ControlDef* c = held.layout == layout && held.control ? held.control : HitTest(GetLayout(layout), x, y);
+  const PaletteState& s = State();
+  const ControlDef* c = s.heldLayout == layout && s.heldControl ? s.heldControl : HitTest(GetLayout(layout), x, y);
   if (c && c->role == ControlRole::Title)
     Title_MouseMove(w, layout, buttons, shift, static_cast<float>(x - c->rect.left),
                     static_cast<float>(y - c->rect.top));
@@ -123,8 +116,9 @@ void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, in
 
 void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t, double x,
                     double y) {
-  if (held.layout != layout || !held.control) return;
-  const ControlDef* c = held.control;
+  const PaletteState& s = State();
+  if (s.heldLayout != layout || !s.heldControl) return;
+  const ControlDef* c = s.heldControl;
   if (stillHeld == 0) Release();
   // A click is a left press and release on the same control.
   if (button != kLeftButton || HitTest(GetLayout(layout), x, y) != c) return;
@@ -138,7 +132,11 @@ void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16
 }
 
 void PaletteMouseLost(int layout) {
-  if (held.layout == layout || held.layout == 0) Release();
+  const int holder = State().heldLayout;
+  if (holder == layout || holder == 0) Release();
 }
 
-bool PaletteHoldsMouse(int layout) { return held.layout == layout && held.control != nullptr; }
+bool PaletteHoldsMouse(int layout) {
+  const PaletteState& s = State();
+  return s.heldLayout == layout && s.heldControl != nullptr;
+}

@@ -45,7 +45,6 @@ StartupOutcome Main(const StartupOps& ops) {
     // From the attach on, every failure ends start-up without a message.
     try {
       ops.attachApplication();
-      ops.readActiveDocument();
       s.iniPath = IniFilePath(s.appFolder);
       const PaletteSettings saved = LoadPaletteSettings(s.iniPath, ops.files);
       const ScreenTwips screen = ops.screenSize();

@@ -27,10 +27,9 @@ struct StartupOps {
   std::function<bool(const std::string& imageName)> isProcessRunning;
   // The folder of the running program, in the ANSI code page.
   std::function<ProgramFolder()> programFolder;
-  // Fills acadApp from the running "AutoCAD.Application"; throws when there is none.
+  // Fills acadApp from the running AutoCAD; throws when none is registered. No
+  // drawing is read: AutoCAD may still be on its start screen.
   std::function<void()> attachApplication;
-  // Fills acadDoc from acadApp's ActiveDocument; throws when it cannot be read.
-  std::function<void()> readActiveDocument;
   std::function<ScreenTwips()> screenSize;
   // Every monitor of the desktop, the primary one first.
   std::function<std::vector<TwipArea>()> monitors;

@@ -1,8 +1,8 @@
 // The floor for Quillbar's start-up time and memory: only what its start-up must
 // do, written as plainly as possible. A WMI census of every process (looking for
-// acad.exe), attach to the running "AutoCAD.Application", read its
-// ActiveDocument, then show one 128 x 49 pixel topmost pop-up window and wait to
-// be closed. Any failure ends the program with a non-zero code and no window.
+// acad.exe), attach to the running "AutoCAD.Application" (no drawing is read:
+// start-up needs none), then show one 128 x 49 pixel topmost pop-up window and
+// wait to be closed. Any failure ends the program with a non-zero code and no window.
 #include <windows.h>
 #include <oleauto.h>
 #include <wbemidl.h>
@@ -57,27 +57,17 @@ bool AcadRuns() {
   return found;
 }
 
-bool ReadActiveDocument() {
+bool Attach() {
   CLSID clsid;
   if (FAILED(CLSIDFromProgID(L"AutoCAD.Application", &clsid))) return false;
   IUnknown* running = nullptr;
   if (FAILED(GetActiveObject(clsid, nullptr, &running))) return false;
   IDispatch* app = nullptr;
-  HRESULT hr = running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&app));
+  const HRESULT hr = running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&app));
   running->Release();
   if (FAILED(hr)) return false;
-  LPOLESTR name = const_cast<LPOLESTR>(L"ActiveDocument");
-  DISPID id = DISPID_UNKNOWN;
-  VARIANT doc;
-  VariantInit(&doc);
-  DISPPARAMS none{};
-  hr = app->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-  if (SUCCEEDED(hr))
-    hr = app->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &doc, nullptr, nullptr);
-  const bool ok = SUCCEEDED(hr) && doc.vt == VT_DISPATCH && doc.pdispVal;
-  VariantClear(&doc);
   app->Release();
-  return ok;
+  return true;
 }
 
 }  // namespace
@@ -85,7 +75,7 @@ bool ReadActiveDocument() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   if (!AcadRuns()) return 2;
-  if (!ReadActiveDocument()) return 3;
+  if (!Attach()) return 3;
   WNDCLASSA wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;

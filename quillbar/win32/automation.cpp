@@ -1,12 +1,18 @@
 #include "automation.h"
 
+#include <cwchar>
+
 #include "com_holders.h"
 #include "error.h"
 
 namespace {
 
 ComPtr<IDispatch> acadApp;
-ComPtr<IDispatch> acadDoc;
+// The member numbers of the two names the palette calls, looked up once per
+// attached AutoCAD: an object's DISPIDs stay fixed for its life, and every
+// drawing of one AutoCAD is of one type. A lookup is a round trip to AutoCAD.
+DISPID activeDocumentId = DISPID_UNKNOWN;
+DISPID sendCommandId = DISPID_UNKNOWN;
 
 // An automation failure: DISP_E_EXCEPTION carries the server's own number and text.
 [[noreturn]] void ThrowInvokeError(HRESULT hr, EXCEPINFO& info) {
@@ -30,9 +36,11 @@ DISPID DispIdOf(IDispatch* object, const wchar_t* name) {
   return id;
 }
 
-// object.name(args...) by name; the arguments in DISPPARAMS order (last first).
-void Invoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
-  const DISPID id = DispIdOf(object, name);
+// object.name(args...) by name, its number kept in `id`; the arguments in
+// DISPPARAMS order (last first).
+void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARIANT* args, UINT count,
+            VARIANT* result) {
+  if (id == DISPID_UNKNOWN) id = DispIdOf(object, name);
   DISPPARAMS params{args, nullptr, count, 0};
   EXCEPINFO info{};
   UINT badArg = 0;
@@ -40,43 +48,82 @@ void Invoke(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args, U
   if (FAILED(hr)) ThrowInvokeError(hr, info);
 }
 
+// A class whose ProgID is a versioned AutoCAD application's: "AutoCAD.Application.24".
+bool VersionedAcadClass(const CLSID& clsid) {
+  LPOLESTR progId = nullptr;
+  if (FAILED(ProgIDFromCLSID(clsid, &progId))) return false;
+  constexpr wchar_t prefix[] = L"AutoCAD.Application.";
+  constexpr size_t length = sizeof prefix / sizeof prefix[0] - 1;
+  const bool versioned = _wcsnicmp(progId, prefix, length) == 0 && progId[length] != L'\0';
+  CoTaskMemFree(progId);
+  return versioned;
+}
+
+// With several releases installed, the version-independent name points at the one
+// installed last; another release that runs is registered under its own class
+// only. Its entry in the running object table displays as "!{CLSID}".
+ComPtr<IDispatch> RunningVersionedAutoCAD() {
+  ComPtr<IRunningObjectTable> table;
+  CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
+  ComPtr<IEnumMoniker> entries;
+  CheckHr(table->EnumRunning(entries.GetAddressOf()));
+  ComPtr<IBindCtx> context;
+  CheckHr(CreateBindCtx(0, context.GetAddressOf()));
+  ComPtr<IMoniker> entry;
+  while (entries->Next(1, entry.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
+    LPOLESTR name = nullptr;
+    if (FAILED(entry->GetDisplayName(context.Get(), nullptr, &name))) continue;
+    const std::wstring display = name;
+    CoTaskMemFree(name);
+    CLSID clsid;
+    if (display.size() != 39 || display[0] != L'!' || FAILED(CLSIDFromString(display.c_str() + 1, &clsid)) ||
+        !VersionedAcadClass(clsid))
+      continue;
+    ComPtr<IUnknown> running;
+    ComPtr<IDispatch> app;
+    if (SUCCEEDED(table->GetObject(entry.Get(), running.GetAddressOf())) && SUCCEEDED(running.As(&app))) return app;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-void AttachApplication() {
+bool AttachApplication() {
   CLSID clsid;
-  CheckHr(CLSIDFromProgID(L"AutoCAD.Application", &clsid));
   ComPtr<IUnknown> running;
-  CheckHr(GetActiveObject(clsid, nullptr, running.GetAddressOf()));
   ComPtr<IDispatch> app;
-  CheckHr(running.As(&app));
+  if (SUCCEEDED(CLSIDFromProgID(L"AutoCAD.Application", &clsid)) &&
+      SUCCEEDED(GetActiveObject(clsid, nullptr, running.GetAddressOf())))
+    CheckHr(running.As(&app));
+  else
+    app = RunningVersionedAutoCAD();
+  if (!app) return false;
   acadApp = app;
+  activeDocumentId = sendCommandId = DISPID_UNKNOWN;
+  return true;
 }
 
-void ReadActiveDocument() {
+ComPtr<IDispatch> ActiveDocument() {
+  // Never attached (start-up attaches first): as if AutoCAD had gone.
+  if (!acadApp) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
   Variant result;
-  Invoke(acadApp.Get(), L"ActiveDocument", DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
-  ComPtr<IDispatch> doc;
+  Invoke(acadApp.Get(), L"ActiveDocument", activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+  ComPtr<IDispatch> drawing;
   if (result.v.vt == VT_DISPATCH && result.v.pdispVal)
-    doc = result.v.pdispVal;
+    drawing = result.v.pdispVal;
   else if (result.v.vt == VT_UNKNOWN && result.v.punkVal)
-    CheckHr(result.v.punkVal->QueryInterface(IID_PPV_ARGS(&doc)));
-  // No drawing open: there is nothing to send commands to.
-  if (!doc) ThrowSystemError(static_cast<unsigned long>(DISP_E_TYPEMISMATCH));
-  acadDoc = doc;
+    CheckHr(result.v.punkVal->QueryInterface(IID_PPV_ARGS(&drawing)));
+  return drawing;
 }
 
-void SendCommandToDrawing(const std::string& text) {
-  if (!acadDoc) ThrowSystemError(static_cast<unsigned long>(E_POINTER));
+void SendCommandTo(IDispatch* drawing, const std::string& text) {
   const std::wstring wide = Widen(text);
   Variant arg;
   arg.v.vt = VT_BSTR;
   arg.v.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   if (!arg.v.bstrVal) ThrowSystemError(static_cast<unsigned long>(E_OUTOFMEMORY));
   Variant ignored;
-  Invoke(acadDoc.Get(), L"SendCommand", DISPATCH_METHOD, &arg.v, 1, &ignored.v);
+  Invoke(drawing, L"SendCommand", sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
 }
 
-void ReleaseAutoCAD() {
-  acadDoc.Reset();
-  acadApp.Reset();
-}
+void ReleaseAutoCAD() { acadApp.Reset(); }

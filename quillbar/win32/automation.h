@@ -1,18 +1,24 @@
-// Late-bound automation of AutoCAD: the module variables acadApp and acadDoc,
-// held from the attach to the end of the program.
+// Late-bound automation of AutoCAD. The application object (acadApp) is held from
+// the attach on and replaced when the palette attaches again; a drawing is read
+// afresh for each command and never kept.
 #pragma once
 #include <string>
 
-// acadApp: the running object registered as "AutoCAD.Application". AutoCAD is
-// never launched. Throws SystemError when it is not available.
-void AttachApplication();
+#include "com_holders.h"
 
-// acadDoc: acadApp's ActiveDocument. Throws when it cannot be read or is no object.
-void ReadActiveDocument();
+// acadApp: the running object registered as "AutoCAD.Application" or, when that
+// finds none, the first one in the running object table whose class has a
+// versioned ProgID ("AutoCAD.Application.24"). AutoCAD is never launched. False
+// when no AutoCAD is registered; other failures throw SystemError.
+bool AttachApplication();
 
-// Calls SendCommand on acadDoc with the text; returns when the call returns.
-// Throws SystemError with AutoCAD's own error number and description.
-void SendCommandToDrawing(const std::string& text);
+// acadApp's ActiveDocument; null when it yields no object. Throws SystemError with
+// the call's error (AutoCAD's own number and description when it raised one).
+ComPtr<IDispatch> ActiveDocument();
 
-// Lets go of acadDoc and acadApp (program end).
+// Calls SendCommand on the drawing with the text; returns when the call returns.
+// Throws SystemError with the call's error.
+void SendCommandTo(IDispatch* drawing, const std::string& text);
+
+// Lets go of acadApp (program end).
 void ReleaseAutoCAD();

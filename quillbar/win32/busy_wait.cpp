@@ -18,8 +18,10 @@ bool PointerOver(HWND palette) {
 }
 
 // Waits `ms` while the palette keeps painting. Mouse and keys are dropped: a
-// click now would act on a palette that is still busy with the last one.
-void PauseWithPalettePainted(HWND palette, unsigned ms) {
+// click now would act on a palette that is still busy with the last one. False
+// when the palette was closed meanwhile (taskbar, End task): the command is then
+// not tried again.
+bool PauseWithPalettePainted(HWND palette, unsigned ms) {
   if (PointerOver(palette)) SetCursor(LoadCursor(nullptr, IDC_WAIT));
   const ULONGLONG end = GetTickCount64() + ms;
   for (;;) {
@@ -27,14 +29,15 @@ void PauseWithPalettePainted(HWND palette, unsigned ms) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop
-        return;
+        return false;
       }
       if (IsUserInput(msg.message)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
+      if (!IsWindow(palette)) return false;
     }
     const ULONGLONG now = GetTickCount64();
-    if (now >= end) return;
+    if (now >= end) return true;
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
@@ -42,14 +45,21 @@ void PauseWithPalettePainted(HWND palette, unsigned ms) {
 }  // namespace
 
 void ChooseCommand(HWND palette, int layout, size_t index) {
-  BusyOps ops;
-  ops.send = [&] { SendCommandToDrawing(CommandText(layout, index)); };
+  ComPtr<IDispatch> drawing;  // the drawing in front, for this choice only
+  DeliveryOps ops;
+  ops.attach = AttachApplication;
+  ops.readActiveDocument = [&] {
+    drawing = ActiveDocument();
+    return drawing != nullptr;
+  };
+  ops.send = [&](const std::string& text) { SendCommandTo(drawing.Get(), text); };
   ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
-  ops.pause = [palette](unsigned ms) { PauseWithPalettePainted(palette, ms); };
-  ops.busyBox = [palette](const std::string& text) {
+  ops.pause = [palette](unsigned ms) { return PauseWithPalettePainted(palette, ms); };
+  ops.warningBox = [palette](const std::string& text) {
     MessageBoxA(palette, text.c_str(), kProgramTitle, MB_OK | MB_ICONWARNING);
   };
-  if (SendWhenFree(CommandText(layout, index), ops) == Delivery::Ignored) return;
+  const Delivery delivery = SendWhenFree(CommandText(layout, index), ops);
+  if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
   // The control under the pointer shows its own cursor again.
   if (IsWindow(palette) && PointerOver(palette))
     SendMessageA(palette, WM_SETCURSOR, reinterpret_cast<WPARAM>(palette), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

@@ -29,8 +29,9 @@ StartupOps RealStartupOps() {
   ops.earlierInstanceRuns = EarlierInstanceRuns;
   ops.isProcessRunning = IsProcessRunning;
   ops.programFolder = ThisProgramFolder;
-  ops.attachApplication = AttachApplication;
-  ops.readActiveDocument = ReadActiveDocument;
+  ops.attachApplication = [] {
+    if (!AttachApplication()) ThrowSystemError(static_cast<unsigned long>(MK_E_UNAVAILABLE));
+  };
   ops.screenSize = PrimaryScreenTwips;
   ops.monitors = [] { return MonitorAreas(CurrentDesktop()); };
   ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A busy AutoCAD refuses every call while the test's busy file exists. A command
 # refused for a moment arrives once, with no box; one refused throughout ends in
-# the busy box, and the palette then still sends the next command; a drawing
-# that is gone still ends the palette with the error report.
+# the busy box, and the palette then still sends the next command; a palette
+# closed while it waits stops trying at once; an error
+# AutoCAD raises after the wait still ends the palette with the error report.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -42,10 +43,24 @@ rm -f "$BUSY"
 vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
 check_bytes "the next choice arrives once" "$ACAD_LOG" '_Cross<CR>\n'
 check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n'
-end_process "$QB_PID"
+
+# Closed from the taskbar while AutoCAD is busy: the palette ends without another
+# try or a box, and the command does not arrive once AutoCAD is free.
+rm -f "$ACAD_LOG" "$REFUSALS"
+touch "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+sender=$!
+wait_file "$REFUSALS" 20
+vdriver close --class "$LAYOUT_CLASS"
+check "the palette window goes" vdriver gone --class "$LAYOUT_CLASS" --timeout 20000
+rm -f "$BUSY"
+wait_exit_code "$QB_PID" 20
+check_eq "the program then ends" 0 "$EXIT_CODE"
+wait "$sender" 2>/dev/null
+check "nothing arrived once AutoCAD was free" test ! -s "$ACAD_LOG"
 end_process "$ACAD_PID"
 
-# Busy, then the drawing turns out closed: the error report and the end.
+# Busy, then AutoCAD raises an error of its own: the error report and the end.
 rm -f "$ACAD_LOG" "$REFUSALS"
 start_acad --fail-send --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$REFUSALS")"
 start_quillbar
@@ -56,7 +71,7 @@ sender=$!
 wait_file "$REFUSALS" 20
 rm -f "$BUSY"
 text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
-check_eq "error report names the error" $'Error 0x80010108:\nThe drawing is no longer open.' "$text"
+check_eq "error report names the error" $'Error 0x80004005:\nThe command line is not available.' "$text"
 wait_exit_code "$QB_PID" 20
 check_eq "program ends after the report" 1 "$EXIT_CODE"
 wait "$sender" 2>/dev/null

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A menu command reaches the drawing as its name and one CR; a drawing that can
-# no longer be reached ends the palette with the error report and saves nothing.
+# A menu command reaches the drawing as its name and one CR; a failure AutoCAD
+# raises itself ends the palette with the error report and saves nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -17,7 +17,7 @@ check_bytes "commands arrive in order, each with one CR" "$ACAD_LOG" '_Landscape
 end_process "$QB_PID"
 end_process "$ACAD_PID"
 
-# The drawing is gone: SendCommand fails.
+# AutoCAD raises an error of its own at SendCommand.
 rm -f "$ACAD_LOG"
 start_acad --fail-send
 printf '[Palette]\r\nformNumber=2\r\n' >"$APP/Vesk.ini"
@@ -26,7 +26,7 @@ check "palette shown" palette_shown
 vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION &
 sender=$!
 text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
-check_eq "error report names the error" $'Error 0x80010108:\nThe drawing is no longer open.' "$text"
+check_eq "error report names the error" $'Error 0x80004005:\nThe command line is not available.' "$text"
 wait_exit_code "$QB_PID" 20
 check_eq "program ends after the report" 1 "$EXIT_CODE"
 wait "$sender" 2>/dev/null

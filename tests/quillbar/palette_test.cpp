@@ -54,7 +54,6 @@ struct PaletteTest : testing::Test {
   void SetUp() override {
     State() = PaletteState{};
     State().iniPath = dir.file("Vesk.ini");
-    for (int n = 1; n <= 4; ++n) PaletteMouseLost(n);
   }
   void OpenAt(int layout, int32_t left, int32_t top) {
     State().paletteLeft = left;

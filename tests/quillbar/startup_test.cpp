@@ -26,7 +26,6 @@ struct FakePlatform {
   bool earlierInstance = false;
   bool acadRunning = true;
   bool attachWorks = true;
-  bool documentWorks = true;
   bool windowWorks = true;
   bool folderSpellable = true;
   ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
@@ -48,10 +47,6 @@ struct FakePlatform {
     o.attachApplication = [this] {
       steps.push_back("attach");
       if (!attachWorks) throw SystemError(0x800401E3, "Operation unavailable");
-    };
-    o.readActiveDocument = [this] {
-      steps.push_back("document");
-      if (!documentWorks) throw SystemError(0x80020009, "Exception occurred.");
     };
     o.screenSize = [this] { return screen; };
     o.monitors = [this] { return monitors; };
@@ -121,20 +116,12 @@ TEST_F(StartupTest, UnspellableFolderSaysSoBeforeTheAttach) {
   EXPECT_TRUE(platform.opened.empty());
 }
 
-TEST_F(StartupTest, AttachOrDocumentFailureEndsSilently) {
-  for (bool attach : {false, true}) {
-    SCOPED_TRACE(attach ? "document fails" : "attach fails");
-    FakePlatform p;
-    p.attachWorks = attach;
-    p.documentWorks = false;
-    State() = PaletteState{};
-    StartupOps ops = p.ops();
-    ops.files = files.ops;
-    EXPECT_EQ(Main(ops), StartupOutcome::Failed);
-    EXPECT_TRUE(p.boxes.empty());
-    EXPECT_TRUE(p.opened.empty());
-    EXPECT_EQ(p.closed, (std::vector<int>{1, 2, 3, 4}));
-  }
+TEST_F(StartupTest, AttachFailureEndsSilently) {
+  platform.attachWorks = false;
+  EXPECT_EQ(run(), StartupOutcome::Failed);
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(platform.opened.empty());
+  EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
   EXPECT_TRUE(files.calls.empty()) << "the settings are read only after the attach";
 }
 
@@ -148,7 +135,7 @@ TEST_F(StartupTest, CensusFailureIsNotTrapped) {
 
 TEST_F(StartupTest, FirstStartOpensMinimalLayoutAtScreenCentre) {
   EXPECT_EQ(run(), StartupOutcome::Started);
-  EXPECT_EQ(platform.steps, (std::vector<std::string>{"attach", "document"}));
+  EXPECT_EQ(platform.steps, (std::vector<std::string>{"attach"})) << "no drawing needs to be open";
   EXPECT_EQ(platform.opened, std::vector<int>{4});
   EXPECT_TRUE(platform.closed.empty());
   EXPECT_TRUE(platform.boxes.empty());

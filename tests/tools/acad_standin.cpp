@@ -1,8 +1,9 @@
 // A stand-in for AutoCAD in tests and demos: it registers an automation object
 // as "AutoCAD.Application" in the running object table, serves ActiveDocument
-// and the document's SendCommand, and records every command string it receives.
+// and the drawings' SendCommand, and records every command string it receives.
 //
-//   acad.exe --log FILE [--ready FILE] [--no-register] [--fail-send]
+//   acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send]
+//            [--drawings N] [--null-document] [--log-drawing] [--control FILE]
 //            [--busy-while FILE [--refusals FILE]]
 //
 // --log FILE     each SendCommand string is appended as one line, CR shown as
@@ -10,28 +11,52 @@
 // --ready FILE   created once the stand-in is set up (registered, or not when
 //                asked not to), so a test can wait for it
 // --no-register  run without registering: AutoCAD still loading
-// --fail-send    SendCommand fails: the drawing was closed
+// --versioned    register only under a class of its own whose ProgID is
+//                "AutoCAD.Application.24" (its keys are written at start), as a
+//                release that was not installed last does
+// --fail-send    SendCommand fails with an error of AutoCAD's own
+// --drawings N   N drawings open at start (Drawing1.dwg ... DrawingN.dwg), the
+//                first in front; 0 is AutoCAD's start screen. Default 1.
+// --null-document  with no drawing open, ActiveDocument yields no object
+//                (otherwise it fails with an exception, as AutoCAD does)
+// --log-drawing  each logged line starts with the name of the drawing that got it
+// --control FILE  while running, FILE is read and removed as soon as it appears;
+//                each of its lines is one act of the user:
+//                  open           a new drawing opens, in front
+//                  front N        DrawingN comes to the front
+//                  close N        DrawingN is closed; calls on it fail as disconnected
+//                  close-on-send  the drawing in front closes as the next command
+//                                 reaches it (AutoCAD closing an untouched drawing)
+//                  quit           AutoCAD ends (its object is revoked)
 // --busy-while FILE  while FILE exists every incoming call is refused, as a
 //                busy AutoCAD does (its message filter answers SERVERCALL_REJECTED)
 // --refusals FILE    each refused call is appended to FILE as one line
 //
-// It runs until its window ("VeskAcadStandin") gets WM_CLOSE or the process is ended.
+// It runs until "quit", its window ("VeskAcadStandin") gets WM_CLOSE or the process is ended.
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 // {5B0C6E1A-3F7D-4C2B-9A61-2E8D4F3B7C10}, as registered for the ProgID by the test prefix.
 const CLSID kAcadClsid = {0x5b0c6e1a, 0x3f7d, 0x4c2b, {0x9a, 0x61, 0x2e, 0x8d, 0x4f, 0x3b, 0x7c, 0x10}};
+// A release's own class, registered by the stand-in itself when asked to.
+const CLSID kVersionedClsid = {0x5b0c6e1a, 0x3f7d, 0x4c2b, {0x9a, 0x61, 0x2e, 0x8d, 0x4f, 0x3b, 0x7c, 0x24}};
+constexpr const wchar_t* kVersionedClsidText = L"{5B0C6E1A-3F7D-4C2B-9A61-2E8D4F3B7C24}";
+constexpr const wchar_t* kVersionedProgId = L"AutoCAD.Application.24";
 
 std::wstring g_logPath;
-bool g_failSend = false;
-std::wstring g_busyPath, g_refusalsPath;
+bool g_failSend = false, g_nullDocument = false, g_logDrawing = false, g_closeOnSend = false;
+std::wstring g_busyPath, g_refusalsPath, g_controlPath;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -52,8 +77,8 @@ void AppendLine(const std::wstring& path, const std::string& bytes) {
   CloseHandle(f);
 }
 
-void LogCommand(const std::wstring& command) {
-  std::wstring line;
+void LogCommand(const std::wstring& drawing, const std::wstring& command) {
+  std::wstring line = g_logDrawing ? drawing + L" " : L"";
   for (wchar_t c : command) {
     if (c == L'\r')
       line += L"<CR>";
@@ -100,7 +125,9 @@ constexpr DISPID kActiveDocument = 1, kSendCommand = 2, kName = 3;
 struct Object : IDispatch {
   const Member* members;
   size_t count;
-  Object(const Member* m, size_t n) : members(m), count(n) {}
+  std::wstring name;
+  bool open = true;  // a closed drawing answers every call as disconnected
+  Object(const Member* m, size_t n, std::wstring objectName) : members(m), count(n), name(std::move(objectName)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (riid == IID_IUnknown || riid == IID_IDispatch) {
@@ -118,6 +145,7 @@ struct Object : IDispatch {
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT n, LCID, DISPID* ids) override {
+    if (!open) return RPC_E_DISCONNECTED;
     HRESULT hr = S_OK;
     for (UINT i = 0; i < n; ++i) {
       ids[i] = DISPID_UNKNOWN;
@@ -133,28 +161,63 @@ struct Object : IDispatch {
 
 const Member kAppMembers[] = {{L"ActiveDocument", kActiveDocument}, {L"Name", kName}};
 const Member kDocMembers[] = {{L"SendCommand", kSendCommand}, {L"Name", kName}};
-Object g_app(kAppMembers, 2);
-Object g_doc(kDocMembers, 2);
+Object g_app(kAppMembers, 2, L"AutoCAD");
+// Every drawing ever opened, numbered from 1; they live for the whole process.
+std::vector<Object*> g_drawings;
+// The open drawings, the one in front last.
+std::vector<Object*> g_order;
+
+void OpenDrawing() {
+  g_drawings.push_back(new Object(kDocMembers, 2, L"Drawing" + std::to_wstring(g_drawings.size() + 1) + L".dwg"));
+  g_order.push_back(g_drawings.back());
+}
+
+Object* Drawing(size_t number) { return number >= 1 && number <= g_drawings.size() ? g_drawings[number - 1] : nullptr; }
+
+void CloseDrawing(Object* drawing) {
+  if (!drawing) return;
+  drawing->open = false;
+  g_order.erase(std::remove(g_order.begin(), g_order.end(), drawing), g_order.end());
+}
+
+void Raise(Object* drawing) {
+  if (!drawing || !drawing->open) return;
+  g_order.erase(std::remove(g_order.begin(), g_order.end(), drawing), g_order.end());
+  g_order.push_back(drawing);
+}
+
+HRESULT Raised(EXCEPINFO* info, SCODE code, const wchar_t* description) {
+  if (info) {
+    *info = EXCEPINFO{};
+    info->bstrSource = SysAllocString(L"AutoCAD");
+    info->bstrDescription = SysAllocString(description);
+    info->scode = code;
+  }
+  return DISP_E_EXCEPTION;
+}
 
 HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                          EXCEPINFO* info, UINT* badArg) {
+  if (!open) return RPC_E_DISCONNECTED;
   if (id == kName && (flags & DISPATCH_PROPERTYGET)) {
     if (result) {
       result->vt = VT_BSTR;
-      result->bstrVal = SysAllocString(this == &g_app ? L"AutoCAD" : L"Drawing1.dwg");
+      result->bstrVal = SysAllocString(name.c_str());
     }
     return S_OK;
   }
   if (this == &g_app && id == kActiveDocument && (flags & DISPATCH_PROPERTYGET)) {
     if (params && params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    // AutoCAD's "zero document" state: no drawing is active.
+    if (g_order.empty() && !g_nullDocument) return Raised(info, E_FAIL, L"No active document.");
     if (result) {
-      g_doc.AddRef();
       result->vt = VT_DISPATCH;
-      result->pdispVal = &g_doc;
+      result->pdispVal = g_order.empty() ? nullptr : g_order.back();
+      if (result->pdispVal) result->pdispVal->AddRef();
     }
     return S_OK;
   }
-  if (this == &g_doc && id == kSendCommand && (flags & DISPATCH_METHOD)) {
+  if (this != &g_app && id == kSendCommand && (flags & DISPATCH_METHOD)) {
     if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
     VARIANT text;
     VariantInit(&text);
@@ -164,27 +227,70 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DI
     }
     std::wstring command(text.bstrVal, SysStringLen(text.bstrVal));
     VariantClear(&text);
-    if (g_failSend) {
-      if (info) {
-        *info = EXCEPINFO{};
-        info->bstrSource = SysAllocString(L"AutoCAD");
-        info->bstrDescription = SysAllocString(L"The drawing is no longer open.");
-        info->scode = static_cast<SCODE>(0x80010108);  // RPC_E_DISCONNECTED
-      }
-      return DISP_E_EXCEPTION;
+    if (g_failSend) return Raised(info, E_FAIL, L"The command line is not available.");
+    if (g_closeOnSend && !g_order.empty() && g_order.back() == this) {
+      g_closeOnSend = false;
+      CloseDrawing(this);
+      return RPC_E_DISCONNECTED;
     }
-    LogCommand(command);
+    LogCommand(name, command);
     return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;
 }
 
+// The user's acts, read from the control file (see the top of this file).
+void ActOnControlFile(HWND window) {
+  if (GetFileAttributesW(g_controlPath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  std::string acts;
+  {
+    std::ifstream in(g_controlPath.c_str(), std::ios::binary);
+    acts.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (!DeleteFileW(g_controlPath.c_str())) return;  // still being written: next tick
+  std::istringstream lines(acts);
+  std::string act;
+  size_t number = 0;
+  while (lines >> act) {
+    if (act == "open")
+      OpenDrawing();
+    else if (act == "front" && lines >> number)
+      Raise(Drawing(number));
+    else if (act == "close" && lines >> number)
+      CloseDrawing(Drawing(number));
+    else if (act == "close-on-send")
+      g_closeOnSend = true;
+    else if (act == "quit")
+      DestroyWindow(window);
+  }
+}
+
 LRESULT CALLBACK StandinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER) {
+    ActOnControlFile(hwnd);
+    return 0;
+  }
   if (msg == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool SetClassKey(const std::wstring& key, const wchar_t* value) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr))
+    return false;
+  const LONG rc = RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+  RegCloseKey(handle);
+  return rc == ERROR_SUCCESS;
+}
+
+// The keys a release's set-up writes for its own class.
+bool RegisterVersionedClass() {
+  return SetClassKey(std::wstring(kVersionedProgId) + L"\\CLSID", kVersionedClsidText) &&
+         SetClassKey(std::wstring(L"CLSID\\") + kVersionedClsidText + L"\\ProgID", kVersionedProgId);
 }
 
 void Touch(const std::wstring& path) {
@@ -198,7 +304,8 @@ int main() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring readyPath;
-  bool registerObject = true;
+  bool registerObject = true, versioned = false;
+  int drawings = 1;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"--log" && i + 1 < argc)
@@ -209,6 +316,16 @@ int main() {
       registerObject = false;
     else if (arg == L"--fail-send")
       g_failSend = true;
+    else if (arg == L"--versioned")
+      versioned = true;
+    else if (arg == L"--drawings" && i + 1 < argc)
+      drawings = _wtoi(argv[++i]);
+    else if (arg == L"--null-document")
+      g_nullDocument = true;
+    else if (arg == L"--log-drawing")
+      g_logDrawing = true;
+    else if (arg == L"--control" && i + 1 < argc)
+      g_controlPath = argv[++i];
     else if (arg == L"--busy-while" && i + 1 < argc)
       g_busyPath = argv[++i];
     else if (arg == L"--refusals" && i + 1 < argc)
@@ -220,7 +337,8 @@ int main() {
   }
   LocalFree(argv);
   if (g_logPath.empty()) {
-    fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--fail-send] "
+    fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send] "
+                     L"[--drawings N] [--null-document] [--log-drawing] [--control FILE] "
                      L"[--busy-while FILE [--refusals FILE]]\n");
     return 2;
   }
@@ -233,12 +351,21 @@ int main() {
   wc.lpszClassName = L"VeskAcadStandin";
   RegisterClassW(&wc);
   // Hidden: it only receives WM_CLOSE from a test that wants the stand-in gone.
-  CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
-                nullptr);
+  HWND window = CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  if (!g_controlPath.empty()) SetTimer(window, 1, 50, nullptr);
+  for (int i = 0; i < drawings; ++i) OpenDrawing();
+  // The first drawing is in front.
+  if (!g_order.empty()) std::rotate(g_order.begin(), g_order.begin() + 1, g_order.end());
 
   DWORD cookie = 0;
+  if (versioned && !RegisterVersionedClass()) {
+    fwprintf(stderr, L"acad stand-in: the versioned class could not be registered\n");
+    return 1;
+  }
   if (registerObject) {
-    const HRESULT hr = RegisterActiveObject(&g_app, kAcadClsid, ACTIVEOBJECT_STRONG, &cookie);
+    const HRESULT hr = RegisterActiveObject(&g_app, versioned ? kVersionedClsid : kAcadClsid, ACTIVEOBJECT_STRONG,
+                                            &cookie);
     if (FAILED(hr)) {
       fwprintf(stderr, L"acad stand-in: RegisterActiveObject failed 0x%08lX\n", static_cast<unsigned long>(hr));
       return 1;

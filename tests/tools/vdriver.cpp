@@ -156,6 +156,14 @@ int Command(const Args& a) {
   return 0;
 }
 
+// Asks the window to close, as the taskbar's Close does; returns at once.
+int Close(const Args& a) {
+  HWND w = WaitFor(a);
+  if (!w) return 3;
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  return 0;
+}
+
 // Drag benchmark: a left press at client point x, y of the window, then `moves`
 // movement events with the left button held, posted in runs of 500. Every event
 // of a run lies one pixel right (or, in the next run, left) of the grab point,
@@ -314,6 +322,7 @@ int Usage() {
                "       vdriver gone --class C [--title T] [--timeout MS]\n"
                "       vdriver count --class C [--title T]\n"
                "       vdriver command --class C --id N [--timeout MS]\n"
+               "       vdriver close --class C [--timeout MS]\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
                "       vdriver screen | list | layouts\n");
@@ -346,6 +355,7 @@ int main(int argc, char** argv) {
   if (a.verb == "gone" && (a.hasClass || a.hasTitle)) return Gone(a);
   if (a.verb == "count") return Count(a);
   if (a.verb == "command" && (a.hasClass || a.hasTitle)) return Command(a);
+  if (a.verb == "close" && a.hasClass) return Close(a);
   if (a.verb == "drag" && a.hasClass) return Drag(a);
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
