@@ -4,10 +4,10 @@
 # prefix of its own). Every layout's accessibility tree, read from another process
 # (tests/tools/a11y_probe.exe): the children's roles and names, their places
 # against the painted rectangles, hit-tests at their centres. At 96 dpi also real
-# key input (xdotool) after a click on the title: the focus moves and shows,
-# Enter opens a menu whose access key sends its command, Enter on "/" switches
-# twice (the focus stays on "/"), End + Enter and Alt+F4 close and save; a
-# child's default action opens its menu; with the mouse alone the palette is
+# key input (xdotool) after a click on the title: the focus moves, shows and is
+# announced, Enter opens a menu whose access key sends its command, Enter on "/"
+# switches twice (the focus stays on "/"), End + Enter and Alt+F4 close and save;
+# a child's default action opens its menu; with the mouse alone the palette is
 # drawn pixel for pixel as the reference screenshots in docs/screenshots.
 DPI=${1:-96}
 if [ "$DPI" != 96 ]; then
@@ -102,8 +102,14 @@ click_title 1
 check_eq "the focus starts on command button 1" "focus=1 focused=1" "$(a11y focus)"
 before=$E2E_DIR/keys-before.png after=$E2E_DIR/keys-after.png
 import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$before"
+# A screen reader listening from another process hears of the move.
+wine "$A11Y_EXE" events --seconds 10 >"$E2E_DIR/events.txt" &
+listener=$!
+wait_file_has "$E2E_DIR/events.txt" ready 10
 xdotool key Right
+wait_exit "$listener" 15
 check_eq "Right moves the focus to command button 2" "focus=2 focused=1" "$(a11y focus)"
+check_eq "the move raises a focus event for command button 2" "focus 2" "$(tail -n 1 "$E2E_DIR/events.txt" | tr -d '\r')"
 import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$after"
 check "the keyboard shows the focus rectangle" \
   test "$(compare -metric AE "$before" "$after" null: 2>&1)" != 0

@@ -7,6 +7,8 @@
 //   a11y_probe tree --layout N     prints "children=7" and "<id> <role> <name>" per child
 //   a11y_probe focus               prints "focus=<id> focused=<0|1>"
 //   a11y_probe do --child N        runs the child's default action
+//   a11y_probe events --seconds N  prints "ready", then "focus <id>" for the first
+//                                  focus event of a palette child within N seconds
 #include <windows.h>
 
 #include <oleacc.h>
@@ -115,6 +117,33 @@ int Focus(IAccessible* a) {
   return 0;
 }
 
+long g_focusedChild = -1;
+
+void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (object == OBJID_CLIENT && child > 0 && std::string(cls) == "QuillbarLayout") g_focusedChild = child;
+}
+
+// Listens as a screen reader does, outside the palette's process.
+int Events(int seconds) {
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocusEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+  if (!hook) return 1;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  while (g_focusedChild < 0 && static_cast<LONG>(end - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+  UnhookWinEvent(hook);
+  if (g_focusedChild < 0) return 3;
+  std::printf("focus %ld\n", g_focusedChild);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +153,7 @@ int main(int argc, char** argv) {
   const std::string verb = argv[1];
   const int value = argc > 3 ? std::atoi(argv[3]) : 0;
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+  if (verb == "events") return Events(value);
   HWND hwnd = FindPalette();
   if (!hwnd) return 3;
   IAccessible* a = nullptr;
