@@ -263,8 +263,10 @@ void ShowPopupMenu(PaletteWindow& w, MenuId menu, const RECT& button) {
   SetForegroundWindow(w.hwnd);
   // Opened at the pointer (an empty rectangle), or under a button, which it then leaves uncovered.
   TPMPARAMS keepClear{sizeof(TPMPARAMS), button};
-  TrackPopupMenuEx(w.popups.at(static_cast<size_t>(menu) - 1).get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, button.left,
-                   button.bottom, w.hwnd, IsRectEmpty(&button) ? nullptr : &keepClear);
+  const bool atPointer = IsRectEmpty(&button);
+  TrackPopupMenuEx(w.popups.at(static_cast<size_t>(menu) - 1).get(),
+                   TPM_LEFTALIGN | TPM_RIGHTBUTTON | (atPointer ? 0 : TPM_VERTICAL), button.left, button.bottom, w.hwnd,
+                   atPointer ? nullptr : &keepClear);
 }
 
 const PaletteWindowOps& RealPaletteWindows() {
