@@ -15,13 +15,17 @@ bool OwnWindow(HWND h) {
   return pid == GetCurrentProcessId();
 }
 
-// The window that was active before the palette, else the top-most other window
-// a user could be working in.
+// The window that was active before the palette, else the front-most other
+// window a user could be working in: a visible, titled, not-topmost one (so not
+// the taskbar or another tool's palette).
 HWND WindowBefore(const PaletteWindow& w) {
   if (w.keys.before && IsWindow(w.keys.before) && IsWindowVisible(w.keys.before)) return w.keys.before;
-  for (HWND h = GetWindow(w.hwnd, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (!OwnWindow(h) && IsWindowVisible(h) && !IsIconic(h) && !(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+  for (HWND h = GetWindow(w.hwnd, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE), ex = GetWindowLongPtrA(h, GWL_EXSTYLE);
+    if (!OwnWindow(h) && IsWindowVisible(h) && !IsIconic(h) && (style & WS_CAPTION) == WS_CAPTION &&
+        !(ex & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW)))
       return h;
+  }
   return nullptr;
 }
 
