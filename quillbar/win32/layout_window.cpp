@@ -12,6 +12,7 @@
 #include "error.h"
 #include "error_report.h"
 #include "form_load.h"
+#include "keyboard.h"
 #include "layouts.h"
 #include "monitors.h"
 #include "numbers.h"
@@ -179,6 +180,7 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   PaletteWindow* w = PartsOf(hwnd);
   if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
   try {
+    if (LRESULT result; PaletteKeyboardMessage(*w, msg, wp, lp, result)) return result;
     switch (msg) {
       case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
       case WM_PAINT: PaintPalette(*w); return 0;
@@ -233,10 +235,7 @@ void PopupMenu(int n, MenuId menu) {
   if (!w) return;
   POINT at;
   GetCursorPos(&at);
-  // The owner must be in front, or the menu does not close when the user clicks elsewhere.
-  SetForegroundWindow(w->hwnd);
-  TrackPopupMenu(w->popups.at(static_cast<size_t>(menu) - 1).get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
-                 w->hwnd, nullptr);
+  ShowPopupMenu(*w, menu, {at.x, at.y, at.x, at.y});
 }
 
 PaletteWindowOps MakeRealOps() {
@@ -259,6 +258,17 @@ PaletteWindowOps MakeRealOps() {
 
 }  // namespace
 
+void ShowPopupMenu(PaletteWindow& w, MenuId menu, const RECT& button) {
+  // The owner must be in front, or the menu does not close when the user clicks elsewhere.
+  SetForegroundWindow(w.hwnd);
+  // Opened at the pointer (an empty rectangle), or under a button, which it then leaves uncovered.
+  TPMPARAMS keepClear{sizeof(TPMPARAMS), button};
+  const bool atPointer = IsRectEmpty(&button);
+  TrackPopupMenuEx(w.popups.at(static_cast<size_t>(menu) - 1).get(),
+                   TPM_LEFTALIGN | TPM_RIGHTBUTTON | (atPointer ? 0 : TPM_VERTICAL), button.left, button.bottom, w.hwnd,
+                   atPointer ? nullptr : &keepClear);
+}
+
 const PaletteWindowOps& RealPaletteWindows() {
   static const PaletteWindowOps ops = MakeRealOps();
   return ops;
@@ -276,6 +286,8 @@ void OpenLayout(int n) {
                               def.clientWidth, def.clientHeight);
   auto parts = std::make_unique<PaletteWindow>();
   parts->def = &def;
+  for (const PaletteWindow* open : g_open)
+    if (open) TakeKeyboardState(*parts, *open);  // a switch keeps the focus where it was
   BuildMenus(*parts);
   HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                               nullptr, nullptr, GetModuleHandleA(nullptr), parts.get());

@@ -2,6 +2,7 @@
 
 #include "caption_fonts.h"
 #include "form_load.h"
+#include "keyboard.h"
 #include "numbers.h"
 #include "pictures.h"
 
@@ -84,5 +85,6 @@ void PaintPalette(const PaletteWindow& w) {
   ScopedSelect drawOn(buffer.get(), canvas.get());
   FillRect(buffer.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
   for (auto c = w.def->controls.rbegin(); c != w.def->controls.rend(); ++c) PaintControl(buffer.get(), *c, w);
+  if (RECT focus; FocusRectangle(w, focus)) DrawFocusRect(buffer.get(), &focus);
   BitBlt(paint.get(), 0, 0, client.right, client.bottom, buffer.get(), 0, 0, SRCCOPY);
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "keyboard.h"
 #include "layouts.h"
 #include "scoped_win.h"
 
@@ -18,4 +19,5 @@ struct PaletteWindow {
   std::array<ScopedMenu, 4> popups;     // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
   HWND tooltip = nullptr;               // made at the first hover; destroyed with the window
   bool ownedByWindow = false;           // false while the window is being made
+  KeyboardState keys;                   // the focus rectangle and where Esc goes
 };

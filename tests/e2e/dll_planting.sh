@@ -3,7 +3,7 @@
 # own DLLs load by name, with Wine told to prefer a DLL found on the search path
 # to its own: the program takes none of them and still works. Each planted DLL
 # leaves <name>.loaded beside itself when loaded. One program per run:
-#   dll_planting.sh quillbar   start, a tooltip, a menu command, "/" and "X"
+#   dll_planting.sh quillbar   start, a tooltip, a screen reader, a menu command, "/" and "X"
 #   dll_planting.sh pathmend   a repair of a moved folder, both boxes answered
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
@@ -17,6 +17,10 @@ PREFER_PLANTED="$WINEDLLOVERRIDES;${PLANTED// /,}=n,b"
 
 # plant FOLDER: the planted DLLs into FOLDER.
 palette_tooltip_shown() { vdriver window --class tooltips_class32 --timeout 8000 >/dev/null; }
+
+reader_reads_palette() {
+  wine "$A11Y_EXE" tree --layout 1 2>/dev/null | tr -d '\r' | grep -qx '6 pushbutton Close Menu'
+}
 
 plant() { local dll; for dll in $PLANTED; do cp "$PLANTED_DLL" "$1/$dll.dll"; done; }
 
@@ -38,6 +42,8 @@ if [ "$program" = quillbar ]; then
   if check "the palette opens" wait_layout 1; then
     xdotool mousemove $(point 1 button4)
     check "resting on a button shows its tooltip" palette_tooltip_shown
+    # A screen reader's first request is what brings oleacc in.
+    check "a screen reader reads the palette's controls" reader_reads_palette
     check "a held press opens the menu" menu_pick 1 button1 0 3
     wait_log_grows "$ACAD_LOG" 0
     check_bytes "the chosen command reaches AutoCAD" "$ACAD_LOG" '_ImportXYZ<CR>\n'

@@ -1,0 +1,152 @@
+#include "keyboard.h"
+
+#include "accessible.h"
+#include "focus.h"
+#include "layout_window.h"
+#include "palette.h"
+#include "palette_paint.h"
+#include "palette_window.h"
+
+namespace {
+
+bool OwnWindow(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  return pid == GetCurrentProcessId();
+}
+
+// The window that was active before the palette, else the front-most other
+// window a user could be working in: a visible, titled, not-topmost one (so not
+// the taskbar or another tool's palette).
+HWND WindowBefore(const PaletteWindow& w) {
+  if (w.keys.before && IsWindow(w.keys.before) && IsWindowVisible(w.keys.before)) return w.keys.before;
+  for (HWND h = GetWindow(w.hwnd, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE), ex = GetWindowLongPtrA(h, GWL_EXSTYLE);
+    if (!OwnWindow(h) && IsWindowVisible(h) && !IsIconic(h) && (style & WS_CAPTION) == WS_CAPTION &&
+        !(ex & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW)))
+      return h;
+  }
+  return nullptr;
+}
+
+void ShowCues(PaletteWindow& w) {
+  if (w.keys.cuesShown) return;
+  w.keys.cuesShown = true;
+  // Tell the system too, so the window's UI state says the same (this Wine keeps none).
+  SendMessageA(w.hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  InvalidateRect(w.hwnd, nullptr, FALSE);
+}
+
+// The key's WM_CHAR is already queued; a menu opened now would take it as its
+// first key (Wine closes the menu at once), and a closed window needs none.
+void DropQueuedChar(HWND hwnd) {
+  MSG m;
+  while (PeekMessageA(&m, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+  }
+}
+
+void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
+  RECT at = PixelRect(VisibleRect(*w.def, button), w.dpi);
+  MapWindowPoints(w.hwnd, nullptr, reinterpret_cast<POINT*>(&at), 2);
+  ShowPopupMenu(w, button.menu, at);
+}
+
+bool OnKeyDown(PaletteWindow& w, WPARAM key) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (key) {
+    case VK_TAB: SetFocusStop(w, MoveFocus(w.keys.focus, shift ? FocusMove::Previous : FocusMove::Next)); break;
+    case VK_RIGHT: case VK_DOWN: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Next)); break;
+    case VK_LEFT: case VK_UP: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Previous)); break;
+    case VK_HOME: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::First)); break;
+    case VK_END: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Last)); break;
+    case VK_RETURN: case VK_SPACE:
+      DropQueuedChar(w.hwnd);
+      ShowCues(w);
+      ActivateStop(w, w.keys.focus);  // the window may be gone now
+      return true;
+    case VK_ESCAPE:
+      if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
+      return true;
+    default: return false;
+  }
+  ShowCues(w);
+  return true;
+}
+
+// Alt+Down opens a command button's menu; Alt+F4 closes and saves as "X" does.
+bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
+  if (key == VK_F4) {
+    lblX_Click(RealPaletteWindows(), w.def->number);
+    return true;
+  }
+  if (key == VK_DOWN) {
+    const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
+    ShowCues(w);
+    if (c && c->role == ControlRole::Command) OpenMenuAtButton(w, *c);
+  }
+  return false;  // the default handling still sees the Alt key's state
+}
+
+void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
+  if (!(HIWORD(wp) & UISF_HIDEFOCUS)) return;
+  const bool shown = LOWORD(wp) == UIS_CLEAR ? true : LOWORD(wp) == UIS_SET ? false : w.keys.cuesShown;
+  if (shown == w.keys.cuesShown) return;
+  w.keys.cuesShown = shown;
+  InvalidateRect(w.hwnd, nullptr, FALSE);
+}
+
+}  // namespace
+
+void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {
+  opening.keys = closing.keys;
+  opening.keys.focus = FocusAfterSwitch(*closing.def, closing.keys.focus, *opening.def);
+}
+
+void SetFocusStop(PaletteWindow& w, int stop) {
+  w.keys.focus = stop;
+  InvalidateRect(w.hwnd, nullptr, FALSE);
+  NotifyWinEvent(EVENT_OBJECT_FOCUS, w.hwnd, OBJID_CLIENT, stop + 1);
+}
+
+void ActivateStop(PaletteWindow& w, int stop) {
+  const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(stop)];
+  if (!c) return;
+  switch (c->role) {
+    case ControlRole::Command: OpenMenuAtButton(w, *c); break;
+    case ControlRole::Switch: lblMin_Click(RealPaletteWindows(), w.def->number); break;
+    case ControlRole::Close: lblX_Click(RealPaletteWindows(), w.def->number); break;
+    default: break;
+  }
+}
+
+bool FocusRectangle(const PaletteWindow& w, RECT& at) {
+  if (!w.keys.cuesShown || GetFocus() != w.hwnd) return false;
+  const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
+  if (!c) return false;
+  at = PixelRect(VisibleRect(*w.def, *c), w.dpi);
+  return true;
+}
+
+bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  result = 0;
+  switch (msg) {
+    case WM_KEYDOWN: return OnKeyDown(w, wp);
+    case WM_SYSKEYDOWN: return OnSysKeyDown(w, wp);
+    case WM_ACTIVATE:
+      // Activation between the palette's own windows (a switch, a menu) keeps the first one.
+      if (LOWORD(wp) != WA_INACTIVE && lp && !OwnWindow(reinterpret_cast<HWND>(lp)))
+        w.keys.before = reinterpret_cast<HWND>(lp);
+      return false;
+    case WM_SETFOCUS:
+      InvalidateRect(w.hwnd, nullptr, FALSE);
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, w.hwnd, OBJID_CLIENT, w.keys.focus + 1);
+      return false;
+    case WM_KILLFOCUS: InvalidateRect(w.hwnd, nullptr, FALSE); return false;
+    case WM_UPDATEUISTATE: OnUpdateUiState(w, wp); return false;
+    case WM_GETOBJECT: return AnswerGetObject(w.hwnd, wp, lp, result);
+    case kDefaultActionMessage:
+      if (wp >= 1 && wp <= static_cast<WPARAM>(kFocusStops)) ActivateStop(w, static_cast<int>(wp) - 1);
+      return true;
+    default: return false;
+  }
+}
