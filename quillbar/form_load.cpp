@@ -11,10 +11,3 @@ TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t 
   return {layout.appliesSaved(paletteLeft) ? paletteLeft : designed.x,
           layout.appliesSaved(paletteTop) ? paletteTop : designed.y};
 }
-
-int TwipsToPixels(double twips, int dpi) { return static_cast<int>(RoundHalfEven(twips * dpi / 1440)); }
-
-PixelEdges TwipsToPixelEdges(const TwipRect& r, int dpi) {
-  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
-          TwipsToPixels(r.bottom(), dpi)};
-}

@@ -54,6 +54,6 @@ StartupOutcome Main(const StartupOps& ops) {
     }
   }
   // Closing step: whatever got opened is closed again.
-  for (int layout = 1; layout <= 4; ++layout) ops.closeLayout(layout);
+  for (int layout = 1; layout <= kLayoutCount; ++layout) ops.closeLayout(layout);
   return outcome;
 }

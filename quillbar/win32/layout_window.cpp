@@ -22,7 +22,7 @@
 namespace {
 
 // The open layout windows, by layout number less one.
-std::array<PaletteWindow*, 4> g_open{};
+std::array<PaletteWindow*, kLayoutCount> g_open{};
 
 PaletteWindow*& Slot(int n) { return g_open.at(static_cast<size_t>(n - 1)); }
 
@@ -131,7 +131,7 @@ bool OnSetCursor(const PaletteWindow& w, LPARAM lp) {
   GetCursorPos(&at);
   ScreenToClient(w.hwnd, &at);
   const ControlDef* c = HitTest(*w.def, PixelsToTwips(at.x, w.dpi), PixelsToTwips(at.y, w.dpi));
-  SetCursor(LoadCursor(nullptr, c && c->cursor == CursorId::Move ? IDC_SIZEALL : IDC_ARROW));
+  SetCursor(LoadCursor(nullptr, c && CursorOf(*c) == CursorId::Move ? IDC_SIZEALL : IDC_ARROW));
   return true;
 }
 

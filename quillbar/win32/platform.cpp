@@ -30,7 +30,7 @@ StartupOps RealStartupOps() {
   ops.attachApplication = AttachApplication;
   ops.readActiveDocument = ReadActiveDocument;
   ops.screenSize = PrimaryScreenTwips;
-  ops.monitors = [] { return MonitorAreas(CurrentDesktop()); };
+  ops.monitors = [] { return CurrentDesktop().areas; };
   ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
   };

@@ -54,7 +54,7 @@ struct PaletteTest : testing::Test {
   void SetUp() override {
     State() = PaletteState{};
     State().iniPath = dir.file("Vesk.ini");
-    for (int n = 1; n <= 4; ++n) PaletteMouseLost(n);
+    for (int n = 1; n <= kLayoutCount; ++n) PaletteMouseLost(n);
   }
   void OpenAt(int layout, int32_t left, int32_t top) {
     State().paletteLeft = left;
@@ -99,7 +99,7 @@ TEST_F(PaletteTest, FormLoadAppliesEachAxisThatPassesTheLayoutsTest) {
 }
 
 TEST_F(PaletteTest, FormLoadEmptiesTheCaptionSetsTheTitleAndEndsTopmost) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     windows.caption[n] = "Form";
     State().paletteLeft = 150;
     State().paletteTop = 150;
@@ -249,7 +249,7 @@ TEST_F(PaletteTest, PressesOnCloseAndSwitchClickThemNeverDrag) {
 }
 
 TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     OpenAt(n, 1500, 1500);
     const LayoutDef& def = GetLayout(n);
     for (const ControlDef& c : def.controls) {
