@@ -1,10 +1,9 @@
 #include "form_load.h"
 
-#include "numbers.h"
+#include "twips.h"
 
 TwipPoint DesignedPosition(const LayoutDef& layout, ScreenTwips screen) {
-  return {static_cast<int32_t>(RoundHalfEven((screen.width - layout.clientWidth) / 2)),
-          static_cast<int32_t>(RoundHalfEven((screen.height - layout.clientHeight) / 2))};
+  return {RoundToTwips((screen.width - layout.clientWidth) / 2), RoundToTwips((screen.height - layout.clientHeight) / 2)};
 }
 
 TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t paletteLeft, int32_t paletteTop) {
