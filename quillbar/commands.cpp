@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<CommandEntry, 20> kCommands = {{
+constexpr auto kCommands = std::to_array<CommandEntry>({
     {"mnuIO", "mnuIXYZ", "&Import XYZ Points", "_ImportXYZ"},
     {"mnuIO", "mnuEXYZ", "&Export XYZ Points", "_ExportXYZ"},
     {"mnuIO", "mnuEPOL", "&Export Polar Points", "_ExportPolar"},
@@ -27,7 +27,7 @@ constexpr std::array<CommandEntry, 20> kCommands = {{
     {"mnuHHELP", "mnuHELP", "&Help", "_VeskH"},
     {"mnuHHELP", "mnuADDMENU", "&Load Vesk Menu", "_VeskM"},
     {"mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
-}};
+});
 
 // The top-level menus' names and captions; where each one's entries begin and
 // how many there are follows from the command table.
