@@ -1,7 +1,7 @@
 #include "caption_fit.h"
 
-#include "form_load.h"
 #include "numbers.h"
+#include "twips.h"
 
 namespace {
 

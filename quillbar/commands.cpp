@@ -2,10 +2,11 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-constexpr std::array<CommandEntry, 20> kCommands = {{
+constexpr auto kCommands = std::to_array<CommandEntry>({
     {"mnuIO", "mnuIXYZ", "&Import XYZ Points", "_ImportXYZ"},
     {"mnuIO", "mnuEXYZ", "&Export XYZ Points", "_ExportXYZ"},
     {"mnuIO", "mnuEPOL", "&Export Polar Points", "_ExportPolar"},
@@ -26,14 +27,37 @@ constexpr std::array<CommandEntry, 20> kCommands = {{
     {"mnuHHELP", "mnuHELP", "&Help", "_VeskH"},
     {"mnuHHELP", "mnuADDMENU", "&Load Vesk Menu", "_VeskM"},
     {"mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
+});
+
+// The top-level menus' names and captions; where each one's entries begin and
+// how many there are follows from the command table.
+constexpr std::array<MenuDef, kMenuCount> kMenuNames = {{
+    {"mnuIO", "&Input / Output", 0, 0},
+    {"mnuMODELING", "&Modeling", 0, 0},
+    {"mnuDRAW", "&Drawing Commands", 0, 0},
+    {"mnuHHELP", "&Help", 0, 0},
 }};
 
-constexpr std::array<MenuDef, 4> kMenus = {{
-    {"mnuIO", "&Input / Output", 0, 3},
-    {"mnuMODELING", "&Modeling", 3, 6},
-    {"mnuDRAW", "&Drawing Commands", 9, 8},
-    {"mnuHHELP", "&Help", 17, 3},
-}};
+constexpr std::array<MenuDef, kMenuCount> CountMenus() {
+  std::array<MenuDef, kMenuCount> menus = kMenuNames;
+  size_t next = 0;
+  for (MenuDef& menu : menus) {
+    menu.first = next;
+    while (next < kCommands.size() && std::string_view(kCommands[next].menu) == menu.name) ++next;
+    menu.count = next - menu.first;
+  }
+  return menus;
+}
+
+constexpr std::array<MenuDef, kMenuCount> kMenus = CountMenus();
+
+// Every entry names one of the menus, in their order, and every menu has entries.
+constexpr bool EveryEntryInItsMenu() {
+  for (const MenuDef& menu : kMenus)
+    if (menu.count == 0) return false;
+  return kMenus.back().first + kMenus.back().count == kCommands.size();
+}
+static_assert(EveryEntryInItsMenu(), "the command table runs through the menus in order, each entry naming its own");
 
 // The icon-button layout's section entry runs the add-on's other section command.
 constexpr int kSectionLayout = 2;

@@ -20,9 +20,14 @@ struct MenuDef {
   size_t count;
 };
 
+// The four top-level menus, in the order of MenuId: input/output, modelling,
+// drawing, help.
+inline constexpr size_t kMenuCount = 4;
+
 // The 20 entries in menu order.
 std::span<const CommandEntry> CommandTable();
-// The four top-level menus, in order: input/output, modelling, drawing, help.
+// The top-level menus, each with the run of entries that names it, as counted
+// from the command table when the program is built.
 std::span<const MenuDef> MenuTree();
 
 // Menu command ids: stable per entry, so window code builds its menus from the

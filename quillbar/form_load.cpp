@@ -1,20 +1,12 @@
 #include "form_load.h"
 
-#include "numbers.h"
+#include "twips.h"
 
 TwipPoint DesignedPosition(const LayoutDef& layout, ScreenTwips screen) {
-  return {static_cast<int32_t>(RoundHalfEven((screen.width - layout.clientWidth) / 2)),
-          static_cast<int32_t>(RoundHalfEven((screen.height - layout.clientHeight) / 2))};
+  return {RoundToTwips((screen.width - layout.clientWidth) / 2), RoundToTwips((screen.height - layout.clientHeight) / 2)};
 }
 
 TwipPoint FormLoadPosition(const LayoutDef& layout, TwipPoint designed, int32_t paletteLeft, int32_t paletteTop) {
   return {layout.appliesSaved(paletteLeft) ? paletteLeft : designed.x,
           layout.appliesSaved(paletteTop) ? paletteTop : designed.y};
-}
-
-int TwipsToPixels(double twips, int dpi) { return static_cast<int>(RoundHalfEven(twips * dpi / 1440)); }
-
-PixelEdges TwipsToPixelEdges(const TwipRect& r, int dpi) {
-  return {TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi), TwipsToPixels(r.right(), dpi),
-          TwipsToPixels(r.bottom(), dpi)};
 }

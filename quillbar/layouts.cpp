@@ -9,13 +9,12 @@ using K = ControlKind;
 using R = ControlRole;
 
 constexpr ControlDef TitleLabel(TwipRect r) {
-  return {.name = "lblTitle", .kind = K::Label, .role = R::Title, .rect = r, .tooltip = "Click to move",
-          .cursor = CursorId::Move};
+  return {.name = "lblTitle", .kind = K::Label, .role = R::Title, .rect = r, .tooltip = "Click to move"};
 }
 
 constexpr ControlDef TitlePicture(TwipRect r, bool stretched) {
   return {.name = "imgTitle", .kind = K::Picture, .role = R::Title, .rect = r, .tooltip = "Click to move",
-          .cursor = CursorId::Move, .picture = PictureId::Banner, .stretched = stretched};
+          .picture = PictureId::Banner, .stretched = stretched};
 }
 
 // lblX and lblMin carry a frame where they lie over the banner, so they stay
@@ -95,23 +94,33 @@ constexpr ControlDef kForm4[] = {
     TitleLabel({0, 10, 1935, 255}),
 };
 
-constexpr LayoutDef kLayouts[4] = {
+constexpr LayoutDef kLayouts[kLayoutCount] = {
     {.number = 1, .formName = "Form1", .clientWidth = 1695, .clientHeight = 1680, .controls = kForm1},
     {.number = 2, .formName = "Form2", .clientWidth = 1920, .clientHeight = 1605, .controls = kForm2},
     {.number = 3, .formName = "Form3", .clientWidth = 2595, .clientHeight = 960, .controls = kForm3},
     {.number = 4, .formName = "Form4", .clientWidth = 1920, .clientHeight = 735, .controls = kForm4},
 };
 
+// A layout left out of the table would be a zero row: refused here, at build time.
+constexpr bool Numbered() {
+  for (int i = 0; i < kLayoutCount; ++i)
+    if (kLayouts[i].number != i + 1 || kLayouts[i].controls.empty()) return false;
+  return kFallbackLayout >= 1 && kFallbackLayout <= kLayoutCount;
+}
+static_assert(Numbered(), "every layout has its row in kLayouts, in number order");
+
 }  // namespace
 
 // The text-button layout ignores 0 and negative coordinates; the others only 0.
 bool LayoutDef::appliesSaved(int32_t coordinate) const { return number == 1 ? coordinate > 0 : coordinate != 0; }
 
-const LayoutDef& GetLayout(int number) { return kLayouts[(number >= 1 && number <= 4 ? number : 4) - 1]; }
+const LayoutDef& GetLayout(int number) { return kLayouts[LayoutForNumber(number) - 1]; }
 
-int LayoutForNumber(uint8_t formNumber) { return formNumber >= 1 && formNumber <= 3 ? formNumber : 4; }
+int LayoutForNumber(int formNumber) {
+  return formNumber >= 1 && formNumber <= kLayoutCount ? formNumber : kFallbackLayout;
+}
 
-int NextLayout(int number) { return number % 4 + 1; }
+int NextLayout(int number) { return number % kLayoutCount + 1; }
 
 TwipRect VisibleRect(const LayoutDef& layout, const ControlDef& control) {
   const TwipRect& r = control.rect;

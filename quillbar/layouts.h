@@ -37,7 +37,6 @@ struct ControlDef {
   TwipRect rect;        // as designed; may reach past the client area (cut off there)
   const char* text = nullptr;     // labels; nullptr for a title whose text is set when the layout opens
   const char* tooltip = nullptr;  // nullptr: no tooltip
-  CursorId cursor = CursorId::Arrow;
   FontId font = FontId::Default;
   ColourId colour = ColourId::ButtonText;  // text colour of a label, pen colour of a line
   PictureId picture = PictureId::None;
@@ -56,12 +55,23 @@ struct LayoutDef {
   TwipRect client() const { return {0, 0, clientWidth, clientHeight}; }
 };
 
-// The layout with this number (1 to 4).
+// How many layouts there are, numbered from 1; every table of layouts and
+// every loop over them takes its size from here.
+inline constexpr int kLayoutCount = 4;
+// The minimal buttons: what a formNumber that names no layout opens.
+inline constexpr int kFallbackLayout = 4;
+
+// The drag handle shows the four-way arrow, every other control the default arrow.
+inline CursorId CursorOf(const ControlDef& control) {
+  return control.role == ControlRole::Title ? CursorId::Move : CursorId::Arrow;
+}
+
+// The layout with this number (1 to kLayoutCount; any other: the fallback).
 const LayoutDef& GetLayout(int number);
 
-// The layout that start-up opens for a stored formNumber: 1 to 3 name their own
-// layout, every other value (0, 4 to 255) the minimal buttons.
-int LayoutForNumber(uint8_t formNumber);
+// The layout that start-up opens for a stored formNumber: a layout's own number
+// opens it, every other value (0, 5 to 255) the minimal buttons.
+int LayoutForNumber(int formNumber);
 
 // The layout that the switch control opens: 1 -> 2 -> 3 -> 4 -> 1.
 int NextLayout(int number);

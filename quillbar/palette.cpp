@@ -1,13 +1,10 @@
 #include "palette.h"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
 #include <string>
 
-#include "numbers.h"
 #include "palette_settings.h"
 #include "state.h"
+#include "twips.h"
 
 namespace {
 
@@ -20,12 +17,6 @@ void Release() {
 }
 
 }  // namespace
-
-int32_t RoundToTwips(double value) {
-  constexpr double lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
-  if (std::isnan(value)) return 0;
-  return static_cast<int32_t>(std::clamp(RoundHalfEven(value), lo, hi));
-}
 
 void Form_Load(const PaletteWindowOps& w, int layout) {
   const LayoutDef& def = GetLayout(layout);
@@ -73,7 +64,7 @@ void lblX_Click(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   s.currentLayout = static_cast<uint8_t>(layout);
   SavePalettePlace(s.iniPath, layout, s.paletteLeft, s.paletteTop);
-  for (int other = 1; other <= 4; ++other)
+  for (int other = 1; other <= kLayoutCount; ++other)
     if (other != layout) w.closeLayout(other);
   w.closeLayout(layout);
 }

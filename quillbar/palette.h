@@ -34,9 +34,6 @@ struct PaletteWindowOps {
   std::function<void(int layout, MenuId menu)> popupMenu;
 };
 
-// A position in twips: nearest integer, halves to even, kept inside the 32-bit range.
-int32_t RoundToTwips(double value);
-
 // --- Handlers ---------------------------------------------------------------
 
 // The layout is opening, before it is shown: empty caption, the title text on

@@ -2,12 +2,11 @@
 
 #include "ini.h"
 #include "layouts.h"
-#include "numbers.h"
 #include "palette_settings.h"
 #include "state.h"
 
 int32_t PositionOnAxis(int32_t saved, double screenExtent) {
-  if (saved > screenExtent - 1000 || saved < 1) return static_cast<int32_t>(RoundHalfEven(screenExtent / 2));
+  if (saved > screenExtent - 1000 || saved < 1) return RoundToTwips(screenExtent / 2);
   return saved;
 }
 
@@ -63,6 +62,6 @@ StartupOutcome Main(const StartupOps& ops) {
     }
   }
   // Closing step: whatever got opened is closed again.
-  for (int layout = 1; layout <= 4; ++layout) ops.closeLayout(layout);
+  for (int layout = 1; layout <= kLayoutCount; ++layout) ops.closeLayout(layout);
   return outcome;
 }

@@ -15,11 +15,6 @@
 #include "program_folder.h"
 #include "twips.h"
 
-// A monitor's rectangle on the desktop, twips (right and bottom exclusive).
-struct TwipArea {
-  double left, top, right, bottom;
-};
-
 struct StartupOps {
   std::function<bool()> earlierInstanceRuns;
   // The process census: true when some process has exactly this image name.

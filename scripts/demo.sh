@@ -95,12 +95,12 @@ for layout in 1 2 3 4; do
   step "Form$layout (${names[$layout]}): screenshot"
   shot "$layout"
   case $layout in
-    1) pick 1 button2 1 6 "Modeling > Produce Landscape"
-       pick 1 button1 0 3 "Import/Export > Import XYZ Points" ;;
-    2) pick 2 button2 4 6 "Modeling > Draw Section" ;;
-    3) pick 3 button3 0 8 "Drawing > Draw Grid"
-       pick 3 button2 4 6 "Modeling > Draw Section" ;;
-    4) pick 4 button4 2 3 "Help > About Vesk" ;;
+    1) pick 1 button2 1 "${PALETTE_MENU[2]}" "Modeling > Produce Landscape"
+       pick 1 button1 0 "${PALETTE_MENU[1]}" "Import/Export > Import XYZ Points" ;;
+    2) pick 2 button2 4 "${PALETTE_MENU[2]}" "Modeling > Draw Section" ;;
+    3) pick 3 button3 0 "${PALETTE_MENU[3]}" "Drawing > Draw Grid"
+       pick 3 button2 4 "${PALETTE_MENU[2]}" "Modeling > Draw Section" ;;
+    4) pick 4 button4 2 "${PALETTE_MENU[4]}" "Help > About Vesk" ;;
   esac
   [ "$layout" -lt 4 ] && switch_to "$layout" $((layout + 1))
 done

@@ -8,13 +8,20 @@
 # controls above it cover. Titles are pressed near their left end (see
 # palette_centre), clear of the controls over their right end.
 declare -gA PALETTE_RECT=()
+# The entries of each command button's menu, keyed by the button's number, and
+# the number of layouts, from the palette's own tables (`vdriver menus`, `layouts`).
+declare -gA PALETTE_MENU=()
+PALETTE_LAYOUTS=0
 
-# Reads the rectangles and the display's dpi; call once the Wine prefix is ready.
+# Reads the rectangles, the menus and the display's dpi; call once the Wine prefix is ready.
 palette_geometry() {
-  local key rect
+  local key rect first count
   PALETTE_DPI=$(field "$(vdriver screen)" dpi)
   while read -r key rect; do PALETTE_RECT[$key]=$rect; done < <(vdriver layouts | tr -d '\r')
   [ -n "${PALETTE_RECT[4:title]:-}" ] || { echo "palette-driver: vdriver layouts gave no geometry" >&2; return 1; }
+  PALETTE_LAYOUTS=$(printf '%s\n' "${!PALETTE_RECT[@]}" | grep -c ':client$')
+  while read -r key first count; do PALETTE_MENU[${key%%:*}]=$count; done < <(vdriver menus | tr -d '\r')
+  [ -n "${PALETTE_MENU[4]:-}" ] || { echo "palette-driver: vdriver menus gave no menus" >&2; return 1; }
 }
 
 # Twips to pixels at the display's dpi: nearest, halves to even, as the palette rounds.

@@ -23,7 +23,7 @@
 namespace {
 
 // The open layout windows, by layout number less one.
-std::array<PaletteWindow*, 4> g_open{};
+std::array<PaletteWindow*, kLayoutCount> g_open{};
 
 PaletteWindow*& Slot(int n) { return g_open.at(static_cast<size_t>(n - 1)); }
 
@@ -78,9 +78,11 @@ int16_t ButtonMask(WPARAM wp) {
                               ((wp & MK_MBUTTON) ? kMiddleButton : 0));
 }
 
-int16_t ShiftMask(WPARAM wp) {
+// The Alt key is asked for only on a press or release: no handler consults the
+// modifiers, and under Wine the question is a trip to the server on every drag step.
+int16_t ShiftMask(WPARAM wp, bool askAlt) {
   return static_cast<int16_t>(((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
-                              ((GetKeyState(VK_MENU) < 0) ? 4 : 0));
+                              ((askAlt && GetKeyState(VK_MENU) < 0) ? 4 : 0));
 }
 
 int16_t ButtonOf(UINT msg) {
@@ -105,7 +107,7 @@ void OnMouse(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp) {
     SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
   const double x = PixelsToTwips(GET_X_LPARAM(lp), w.dpi), y = PixelsToTwips(GET_Y_LPARAM(lp), w.dpi);
-  const int16_t shift = ShiftMask(wp);
+  const int16_t shift = ShiftMask(wp, msg != WM_MOUSEMOVE);
   switch (msg) {
     case WM_MOUSEMOVE:
       PaletteMouseMove(ops, n, ButtonMask(wp), shift, x, y);
@@ -132,7 +134,7 @@ bool OnSetCursor(const PaletteWindow& w, LPARAM lp) {
   GetCursorPos(&at);
   ScreenToClient(w.hwnd, &at);
   const ControlDef* c = HitTest(*w.def, PixelsToTwips(at.x, w.dpi), PixelsToTwips(at.y, w.dpi));
-  SetCursor(LoadCursor(nullptr, c && c->cursor == CursorId::Move ? IDC_SIZEALL : IDC_ARROW));
+  SetCursor(LoadCursor(nullptr, c && CursorOf(*c) == CursorId::Move ? IDC_SIZEALL : IDC_ARROW));
   return true;
 }
 

@@ -1,6 +1,8 @@
 #include "monitors.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "scoped_win.h"
 #include "system_dll.h"
@@ -21,27 +23,31 @@ int MonitorDpi(HMONITOR monitor, int systemDpi) {
   return systemDpi;
 }
 
+struct Found {
+  std::vector<MonitorPixels> monitors;
+  int systemDpi;
+};
+
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
-  auto& desktop = *reinterpret_cast<Desktop*>(param);
+  auto& found = *reinterpret_cast<Found*>(param);
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoA(monitor, &info)) return TRUE;
   const RECT& r = info.rcMonitor;
-  const MonitorPixels m{r.left, r.top, r.right, r.bottom, MonitorDpi(monitor, desktop.systemDpi)};
+  const MonitorPixels m{r.left, r.top, r.right, r.bottom, MonitorDpi(monitor, found.systemDpi)};
   if (info.dwFlags & MONITORINFOF_PRIMARY)
-    desktop.monitors.insert(desktop.monitors.begin(), m);
+    found.monitors.insert(found.monitors.begin(), m);
   else
-    desktop.monitors.push_back(m);
+    found.monitors.push_back(m);
   return TRUE;
 }
 
 Desktop ReadDesktop() {
   // The system dpi stays as it was at the program's start until the user signs out.
   static const int systemDpi = ScreenDpi();
-  Desktop desktop;
-  desktop.systemDpi = systemDpi;
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&desktop));
-  return desktop;
+  Found found{{}, systemDpi};
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&found));
+  return LayOutDesktop(std::move(found.monitors), systemDpi);
 }
 
 std::optional<Desktop> known;
@@ -55,8 +61,8 @@ int ScreenDpi() {
 }
 
 ScreenTwips PrimaryScreenTwips() {
-  const double twipsPerPixel = 1440.0 / ScreenDpi();
-  return {GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel, GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel};
+  const int dpi = ScreenDpi();
+  return {PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi)};
 }
 
 const Desktop& CurrentDesktop() {

@@ -1,10 +1,9 @@
 #include "palette_paint.h"
 
 #include "caption_fonts.h"
-#include "form_load.h"
 #include "keyboard.h"
-#include "numbers.h"
 #include "pictures.h"
+#include "twips.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ SIZE PictureSize(const ControlDef& c, int dpi) {
     return {r.right - r.left, r.bottom - r.top};
   }
   const Picture& natural = NaturalPicture(c.picture);
-  return {TwipsToPixels(natural.width * 15.0, dpi), TwipsToPixels(natural.height * 15.0, dpi)};
+  return {TwipsToPixels(PixelsToTwips(natural.width, 96), dpi), TwipsToPixels(PixelsToTwips(natural.height, 96), dpi)};
 }
 
 void PaintLabel(HDC dc, const ControlDef& c, const RECT& full, const PaletteWindow& w) {
@@ -62,8 +61,6 @@ RECT PixelRect(const TwipRect& r, int dpi) {
   const PixelEdges e = TwipsToPixelEdges(r, dpi);
   return {e.left, e.top, e.right, e.bottom};
 }
-
-double PixelsToTwips(int pixels, int dpi) { return pixels * 1440.0 / dpi; }
 
 void MakePaletteFonts(PaletteWindow& w) {
   w.fonts[0].reset(MakeCaptionFont(*w.def, FontId::Default, w.dpi));

@@ -17,5 +17,3 @@ void PaintPalette(const PaletteWindow& w);
 
 // Twips of a window at `dpi` as a pixel RECT (TwipsToPixelEdges).
 RECT PixelRect(const TwipRect& r, int dpi);
-// Pixels at `dpi` as twips.
-double PixelsToTwips(int pixels, int dpi);

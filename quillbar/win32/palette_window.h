@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "commands.h"
 #include "keyboard.h"
 #include "layouts.h"
 #include "scoped_win.h"
@@ -16,7 +17,7 @@ struct PaletteWindow {
   int dpi = 96;                         // the dots per inch it is drawn with
   std::string titleText;                // lblTitle's caption, set when the layout opens
   std::array<ScopedFont, 2> fonts;      // FontId::Default, FontId::Symbol
-  std::array<ScopedMenu, 4> popups;     // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
+  std::array<ScopedMenu, kMenuCount> popups;  // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
   HWND tooltip = nullptr;               // made at the first hover; destroyed with the window
   bool ownedByWindow = false;           // false while the window is being made
   KeyboardState keys;                   // the focus rectangle and where Esc goes

@@ -33,7 +33,7 @@ StartupOps RealStartupOps() {
     if (!AttachApplication()) ThrowSystemError(static_cast<unsigned long>(MK_E_UNAVAILABLE));
   };
   ops.screenSize = PrimaryScreenTwips;
-  ops.monitors = [] { return MonitorAreas(CurrentDesktop()); };
+  ops.monitors = [] { return CurrentDesktop().areas; };
   ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
     MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
   };

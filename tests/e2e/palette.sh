@@ -54,7 +54,7 @@ close_palette() {
 }
 
 # Every layout: size, topmost, a screenshot, the four menus, right presses.
-for layout in 1 2 3 4; do
+for ((layout = 1; layout <= PALETTE_LAYOUTS; layout++)); do
   if ! start_palette "$layout" 3000 2250; then fail "Form$layout opens"; continue; fi
   check_eq "Form$layout: client size in pixels" "$(palette_size "$layout")" "$WW $WH"
   check_eq "Form$layout: at the saved position" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
@@ -63,10 +63,10 @@ for layout in 1 2 3 4; do
   xdotool mousemove $(point "$layout" button4)
   check "Form$layout: resting on a button shows its tooltip" vdriver window --class tooltips_class32 --timeout 8000
   section=_Cross; [ "$layout" = 2 ] && section=_Section
-  choose "$layout" button1 0 3 1 _ImportXYZ
-  choose "$layout" button2 4 6 1 "$section"
-  choose "$layout" button3 5 8 1 _ADDL
-  choose "$layout" button4 2 3 3 _Vesk   # chosen with the right button
+  choose "$layout" button1 0 "${PALETTE_MENU[1]}" 1 _ImportXYZ
+  choose "$layout" button2 4 "${PALETTE_MENU[2]}" 1 "$section"
+  choose "$layout" button3 5 "${PALETTE_MENU[3]}" 1 _ADDL
+  choose "$layout" button4 2 "${PALETTE_MENU[4]}" 3 _Vesk   # chosen with the right button
   # Right presses on a command button and on the title do nothing.
   xdotool mousemove $(point "$layout" button1) click 3
   check "Form$layout: a right press opens no menu" \
@@ -80,17 +80,17 @@ for layout in 1 2 3 4; do
     "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=$layout\r\n"
 done
 
-# "/" four times: each layout opens where the last stood; the file names it at once.
+# "/" once per layout: each layout opens where the last stood; the file names it at once.
 start_palette 1 3000 2250
 n=1
-for step in 1 2 3 4; do
+for ((step = 1; step <= PALETTE_LAYOUTS; step++)); do
   xdotool mousemove $(point "$n" lblMin) click 1
-  n=$(( n % 4 + 1 ))
+  n=$(( n % PALETTE_LAYOUTS + 1 ))
   check "switch $step: Form$n shows alone" wait_layout "$n"
   check_eq "switch $step: formNumber" "$n" "$(sed -n 's/^formNumber=\([0-9]*\)\r$/\1/p' "$INI")"
   check_eq "switch $step: same place" "$(palette_px 3000) $(palette_px 2250)" "$WX $WY"
 done
-check_bytes "four switches change only formNumber" "$INI" "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=1\r\n"
+check_bytes "a round of switches changes only formNumber" "$INI" "[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=1\r\n"
 
 # A press on "X" where it lies over the title, moved a little before the release:
 # it closes, and nothing was dragged.
@@ -109,9 +109,21 @@ for step in 1 2 3 4 5; do xdotool mousemove $((x + dx * step / 5)) $((y + dy * s
 xdotool mouseup 1
 read_window
 check_eq "drag moves the window by the pointer's offset" "$(( $(palette_px 3000) + dx )) $(( $(palette_px 2250) + dy ))" "$WX $WY"
-close_palette 3
+# On to Form4, which takes the negative left edge, and to Form1, which keeps
+# its designed left edge there (centred on the screen) and takes the top.
+xdotool mousemove $(point 3 lblMin) click 1
+check "Form4 opens after the drag" wait_layout 4
+check_eq "Form4 takes the negative left edge" "$(( $(palette_px 3000) + dx )) $(( $(palette_px 2250) + dy ))" "$WX $WY"
+xdotool mousemove $(point 4 lblMin) click 1
+check "Form1 opens after the drag" wait_layout 1
 tw=$(( 1440 / PALETTE_DPI ))
-check_bytes "X saves the dragged position in twips" "$INI" \
-  "[Palette]\r\nstartY=$(( ($(palette_px 2250) + dy) * tw ))\r\nstartX=$(( ($(palette_px 3000) + dx) * tw ))\r\nformNumber=3\r\n"
+read -r -a client <<<"${PALETTE_RECT[1:client]}"
+spare=$(( $(field "$(vdriver screen)" w) * tw - client[2] ))
+centred=$(( spare / 2 )); (( spare % 2 && centred % 2 )) && centred=$(( centred + 1 ))
+check_eq "Form1 keeps its designed, centred left edge and takes the top" \
+  "$(palette_px $centred) $(( $(palette_px 2250) + dy ))" "$WX $WY"
+close_palette 1
+check_bytes "X saves the dragged position in twips, not where Form1 stands" "$INI" \
+  "[Palette]\r\nstartY=$(( ($(palette_px 2250) + dy) * tw ))\r\nstartX=$(( ($(palette_px 3000) + dx) * tw ))\r\nformNumber=1\r\n"
 
 e2e_done

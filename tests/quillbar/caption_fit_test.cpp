@@ -14,18 +14,6 @@ MeasureText Face(int perCharacter, int lineHeight = 12) {
   };
 }
 
-TEST(CaptionFit, EachScaleStartsAtTheSizeItsDpiAsksFor) {
-  const auto narrow = Face(3);
-  const LayoutDef& form1 = GetLayout(1);
-  // 8.25 pt and 9.75 pt at 96, 120, 144, 168 and 192 dpi.
-  const int defaults[] = {11, 14, 16, 19, 22}, symbols[] = {13, 16, 20, 23, 26};
-  for (int i = 0; i < 5; ++i) {
-    const int dpi = 96 + 24 * i;
-    EXPECT_EQ(FittingFontHeight(form1, FontId::Default, dpi, narrow), defaults[i]) << dpi;
-    EXPECT_EQ(FittingFontHeight(form1, FontId::Symbol, dpi, narrow), symbols[i]) << dpi;
-  }
-}
-
 TEST(CaptionFit, AWideFaceStepsDownUntilTheLongestCaptionOfThatFontFits) {
   const auto wide = Face(6);
   // " Import/Export Points" (21 characters) in Label1's 158 pixels at 144 dpi:

@@ -98,7 +98,7 @@ TEST_F(PaletteTest, FormLoadAppliesEachAxisThatPassesTheLayoutsTest) {
 }
 
 TEST_F(PaletteTest, FormLoadEmptiesTheCaptionSetsTheTitleAndEndsTopmost) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     windows.caption[n] = "Form";
     State().paletteLeft = 150;
     State().paletteTop = 150;
@@ -248,7 +248,7 @@ TEST_F(PaletteTest, PressesOnCloseAndSwitchClickThemNeverDrag) {
 }
 
 TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     OpenAt(n, 1500, 1500);
     const LayoutDef& def = GetLayout(n);
     for (const ControlDef& c : def.controls) {

@@ -7,7 +7,7 @@
 
 #include "error.h"
 #include "fake_files.h"
-#include "form_load.h"
+#include "twips.h"
 #include "layouts.h"
 #include "numbers.h"
 #include "palette_settings.h"
@@ -307,19 +307,6 @@ TEST(TextToByte, GoesThroughLongThenByteRange) {
   EXPECT_EQ(TextToByte("256"), std::nullopt);
   EXPECT_EQ(TextToByte("-1"), std::nullopt);
   EXPECT_EQ(TextToByte("3000000000"), std::nullopt);
-}
-
-TEST(TwipsToPixels, FifteenTwipsPerPixelAt96Dpi) {
-  EXPECT_EQ(TwipsToPixels(1920, 96), 128);
-  EXPECT_EQ(TwipsToPixels(-15, 96), -1);
-  EXPECT_EQ(TwipsToPixels(1920, 120), 160);
-  EXPECT_EQ(TwipsToPixels(735, 144), 74);  // 73.5, halves to even
-}
-
-TEST(DesignedPosition, CentresTheClientAreaOnTheScreen) {
-  const TwipPoint p = DesignedPosition(GetLayout(4), ScreenTwips{19200, 15360});
-  EXPECT_EQ(p.x, (19200 - 1920) / 2);
-  EXPECT_EQ(p.y, 7312);  // 7312.5 rounds to even
 }
 
 }  // namespace

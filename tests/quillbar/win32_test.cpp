@@ -6,7 +6,6 @@
 #include "busy.h"
 #include "census.h"
 #include "message_filter.h"
-#include "monitors.h"
 
 namespace {
 
@@ -41,18 +40,6 @@ TEST_F(Com, BusyFilterIsRegisteredOnTheThread) {
   EXPECT_EQ(current->RetryRejectedCall(nullptr, 0, SERVERCALL_REJECTED), static_cast<DWORD>(-1));
   EXPECT_EQ(current->MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), static_cast<DWORD>(PENDINGMSG_WAITDEFPROCESS));
   current->Release();
-}
-
-TEST(Monitors, PrimaryComesFirstWithItsDpi) {
-  const Desktop& d = CurrentDesktop();
-  ASSERT_FALSE(d.monitors.empty());
-  const MonitorPixels& primary = d.monitors[0];
-  EXPECT_EQ(primary.left, 0);
-  EXPECT_EQ(primary.top, 0);
-  EXPECT_EQ(primary.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(primary.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ(d.systemDpi, ScreenDpi());
-  EXPECT_GE(primary.dpi, 96);
 }
 
 }  // namespace

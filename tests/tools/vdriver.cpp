@@ -1,6 +1,7 @@
 // The end-to-end tests' eyes and hands inside the Wine prefix: finds top-level
 // windows and message boxes, reads a box's text and presses its buttons; it also
-// prints where the palette's layouts put their controls, from the palette's own tables.
+// prints where the palette's layouts put their controls and how its menus run,
+// from the palette's own tables.
 // Every wait is a bounded poll; exit code 3 means the time ran out.
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "commands.h"
 #include "layouts.h"
 
 namespace {
@@ -295,7 +297,7 @@ TwipRect PressableRect(const LayoutDef& layout, size_t index) {
 // "<layout>:<part> left top width height", parts named client, title, lblMin,
 // lblX and button1 to button4.
 int Layouts() {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     const LayoutDef& layout = GetLayout(n);
     std::printf("%d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth),
                 static_cast<int>(layout.clientHeight));
@@ -315,6 +317,17 @@ int Layouts() {
   return 0;
 }
 
+// One line per top-level menu, numbered as the command buttons that open it:
+// "<menu>:<name> <first entry> <entries>".
+int Menus() {
+  for (size_t m = 0; m < MenuTree().size(); ++m) {
+    const MenuDef& menu = MenuTree()[m];
+    std::printf("%u:%s %u %u\n", static_cast<unsigned>(m + 1), menu.name, static_cast<unsigned>(menu.first),
+                static_cast<unsigned>(menu.count));
+  }
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: vdriver box --title T [--press ok|cancel|yes|no] [--timeout MS]\n"
@@ -325,7 +338,7 @@ int Usage() {
                "       vdriver close --class C [--timeout MS]\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
-               "       vdriver screen | list | layouts\n");
+               "       vdriver screen | list | layouts | menus\n");
   return 2;
 }
 
@@ -361,5 +374,6 @@ int main(int argc, char** argv) {
   if (a.verb == "screen") return Screen();
   if (a.verb == "list") return List();
   if (a.verb == "layouts") return Layouts();
+  if (a.verb == "menus") return Menus();
   return Usage();
 }
