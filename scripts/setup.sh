@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev    # native build, sanitizers, libFuzzer
   googletest libbenchmark-dev                       # GoogleTest sources, Google Benchmark
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64   # the Windows cross build
+  lld                                               # its second compiler: clang (above) links with lld
   wine wine64 fonts-wine xvfb xdotool x11-utils     # Windows under Wine with its own fonts (MS Sans Serif, Tahoma)
   imagemagick                                      # screenshots
   python3 zip file locales

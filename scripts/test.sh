@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds both trees and runs every test: the native unit tests with sanitizers and
-# the fuzzers, then the same unit tests as Windows programs and the end-to-end tests
-# of the real programs under Wine + Xvfb. Ends with one summary line for both.
+# Builds the three trees and runs every test: the native unit tests with sanitizers
+# and the fuzzers, then the same unit tests as Windows programs and the end-to-end
+# tests of the real programs under Wine + Xvfb, built once by GCC and once by clang.
+# Ends with one summary line for all three.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
@@ -11,6 +12,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --preset windows-clang >/dev/null
+cmake --build --preset windows-clang
 set +e
 
 source scripts/wine-env.sh
@@ -28,6 +31,7 @@ run_ctest() {
 }
 run_ctest native
 run_ctest windows
+run_ctest windows-clang
 
 echo
 echo "tests: $passed passed, $failed failed"
