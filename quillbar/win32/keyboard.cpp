@@ -2,10 +2,10 @@
 
 #include "accessible.h"
 #include "focus.h"
-#include "layout_window.h"
 #include "palette.h"
 #include "palette_paint.h"
 #include "palette_window.h"
+#include "popup_menu.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
 // Alt+Down opens a command button's menu; Alt+F4 closes and saves as "X" does.
 bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
   if (key == VK_F4) {
-    lblX_Click(RealPaletteWindows(), w.def->number);
+    lblX_Click(*w.windows, w.def->number);
     return true;
   }
   if (key == VK_DOWN) {
@@ -113,18 +113,10 @@ void ActivateStop(PaletteWindow& w, int stop) {
   if (!c) return;
   switch (c->role) {
     case ControlRole::Command: OpenMenuAtButton(w, *c); break;
-    case ControlRole::Switch: lblMin_Click(RealPaletteWindows(), w.def->number); break;
-    case ControlRole::Close: lblX_Click(RealPaletteWindows(), w.def->number); break;
+    case ControlRole::Switch: lblMin_Click(*w.windows, w.def->number); break;
+    case ControlRole::Close: lblX_Click(*w.windows, w.def->number); break;
     default: break;
   }
-}
-
-bool FocusRectangle(const PaletteWindow& w, RECT& at) {
-  if (!w.keys.cuesShown || GetFocus() != w.hwnd) return false;
-  const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
-  if (!c) return false;
-  at = PixelRect(VisibleRect(*w.def, *c), w.dpi);
-  return true;
 }
 
 bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

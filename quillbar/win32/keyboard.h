@@ -7,12 +7,6 @@
 
 struct PaletteWindow;
 
-struct KeyboardState {
-  int focus = 0;            // focus stop, 0 to 5 (FocusOrder)
-  bool cuesShown = false;   // the focus rectangle shows: hidden until the keyboard is used
-  HWND before = nullptr;    // the window that was active before the palette
-};
-
 // The opening layout takes the keyboard state of the one it replaces (a switch).
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing);
 
@@ -20,9 +14,6 @@ void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing);
 // window. True when the message is answered (`result`); false lets the window
 // procedure go on (the default handling too). The window may be gone when it returns.
 bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-
-// Whether to draw the focus rectangle, and where (client pixels).
-bool FocusRectangle(const PaletteWindow& w, RECT& at);
 
 // Moves the focus to stop `stop` and tells screen readers.
 void SetFocusStop(PaletteWindow& w, int stop);

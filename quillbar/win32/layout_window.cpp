@@ -18,6 +18,7 @@
 #include "numbers.h"
 #include "palette_paint.h"
 #include "palette_window.h"
+#include "popup_menu.h"
 #include "state.h"
 
 namespace {
@@ -260,17 +261,6 @@ PaletteWindowOps MakeRealOps() {
 
 }  // namespace
 
-void ShowPopupMenu(PaletteWindow& w, MenuId menu, const RECT& button) {
-  // The owner must be in front, or the menu does not close when the user clicks elsewhere.
-  SetForegroundWindow(w.hwnd);
-  // Opened at the pointer (an empty rectangle), or under a button, which it then leaves uncovered.
-  TPMPARAMS keepClear{sizeof(TPMPARAMS), button};
-  const bool atPointer = IsRectEmpty(&button);
-  TrackPopupMenuEx(w.popups.at(static_cast<size_t>(menu) - 1).get(),
-                   TPM_LEFTALIGN | TPM_RIGHTBUTTON | (atPointer ? 0 : TPM_VERTICAL), button.left, button.bottom, w.hwnd,
-                   atPointer ? nullptr : &keepClear);
-}
-
 const PaletteWindowOps& RealPaletteWindows() {
   static const PaletteWindowOps ops = MakeRealOps();
   return ops;
@@ -288,6 +278,7 @@ void OpenLayout(int n) {
                               def.clientWidth, def.clientHeight);
   auto parts = std::make_unique<PaletteWindow>();
   parts->def = &def;
+  parts->windows = &RealPaletteWindows();
   for (const PaletteWindow* open : g_open)
     if (open) TakeKeyboardState(*parts, *open);  // a switch keeps the focus where it was
   BuildMenus(*parts);

@@ -13,10 +13,6 @@ void OpenLayout(int n);
 // Destroys layout n if it is open. When the last layout closes the program ends.
 void CloseLayout(int n);
 
-// Shows one of the window's menus as a pop-up under `button` (screen pixels), or
-// at its corner when it is empty (the pointer); returns once it is dismissed.
-void ShowPopupMenu(PaletteWindow& w, MenuId menu, const RECT& button);
-
 // The palette handlers' view of the real layout windows.
 const PaletteWindowOps& RealPaletteWindows();
 

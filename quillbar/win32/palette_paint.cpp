@@ -1,7 +1,7 @@
 #include "palette_paint.h"
 
 #include "caption_fonts.h"
-#include "keyboard.h"
+#include "focus.h"
 #include "pictures.h"
 #include "twips.h"
 
@@ -15,6 +15,15 @@ SIZE PictureSize(const ControlDef& c, int dpi) {
   }
   const Picture& natural = NaturalPicture(c.picture);
   return {TwipsToPixels(PixelsToTwips(natural.width, 96), dpi), TwipsToPixels(PixelsToTwips(natural.height, 96), dpi)};
+}
+
+// The focus rectangle shows only while the keyboard is in use and the window has the focus.
+bool FocusRectangle(const PaletteWindow& w, RECT& at) {
+  if (!w.keys.cuesShown || GetFocus() != w.hwnd) return false;
+  const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
+  if (!c) return false;
+  at = PixelRect(VisibleRect(*w.def, *c), w.dpi);
+  return true;
 }
 
 void PaintLabel(HDC dc, const ControlDef& c, const RECT& full, const PaletteWindow& w) {

@@ -7,9 +7,16 @@
 #include <string>
 
 #include "commands.h"
-#include "keyboard.h"
 #include "layouts.h"
+#include "palette.h"
 #include "scoped_win.h"
+
+// Where the keyboard focus is, and whether it shows.
+struct KeyboardState {
+  int focus = 0;            // focus stop, 0 to 5 (FocusOrder)
+  bool cuesShown = false;   // the focus rectangle shows: hidden until the keyboard is used
+  HWND before = nullptr;    // the window that was active before the palette
+};
 
 struct PaletteWindow {
   const LayoutDef* def = nullptr;
@@ -21,4 +28,5 @@ struct PaletteWindow {
   HWND tooltip = nullptr;               // made at the first hover; destroyed with the window
   bool ownedByWindow = false;           // false while the window is being made
   KeyboardState keys;                   // the focus rectangle and where Esc goes
+  const PaletteWindowOps* windows = nullptr;  // the palette handlers' view of the layout windows
 };
