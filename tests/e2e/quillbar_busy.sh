@@ -13,14 +13,14 @@ REFUSALS=$E2E_DIR/refusals.txt
 start_acad --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$REFUSALS")"
 printf '[Palette]\r\nformNumber=4\r\n' >"$APP/Vesk.ini"
 
-MNU_LAND=104
-MNU_SECTION=107
+MNU_LAND=mnuLAND
+MNU_SECTION=mnuSECTION
 start_quillbar
 check "palette shown" palette_shown
 
 # Busy for a moment: free again once AutoCAD has refused at least once.
 touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
 sender=$!
 check "AutoCAD refuses while busy" wait_file "$REFUSALS" 20
 rm -f "$BUSY"
@@ -30,17 +30,17 @@ check_bytes "it arrives once, unchanged" "$ACAD_LOG" '_Landscape<CR>\n'
 # Busy throughout: the box after the wait; a choice made meanwhile is not acted on.
 rm -f "$ACAD_LOG" "$REFUSALS"
 touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
 sender=$!
 wait_file "$REFUSALS" 20
-check "a second choice while waiting returns" vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+check "a second choice while waiting returns" vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
 text=$(vdriver box --title "Quillbar" --press ok --timeout 30000)
 check_eq "the busy box names the command" $'AutoCAD is busy and did not take the command _Landscape.\nFinish or cancel what AutoCAD is doing, then choose the command again.' "$text"
 check "the choice returns after the box" wait_exit "$sender" 20
 check "nothing arrived while busy" test ! -s "$ACAD_LOG"
 check "palette still open" palette_shown
 rm -f "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
 check_bytes "the next choice arrives once" "$ACAD_LOG" '_Cross<CR>\n'
 check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n'
 
@@ -48,7 +48,7 @@ check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n
 # try or a box, and the command does not arrive once AutoCAD is free.
 rm -f "$ACAD_LOG" "$REFUSALS"
 touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
 sender=$!
 wait_file "$REFUSALS" 20
 vdriver close --class "$LAYOUT_CLASS"
@@ -66,7 +66,7 @@ start_acad --fail-send --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "
 start_quillbar
 check "palette shown" palette_shown
 touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND &
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
 sender=$!
 wait_file "$REFUSALS" 20
 rm -f "$BUSY"

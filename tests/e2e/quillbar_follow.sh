@@ -8,8 +8,8 @@ source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
 fresh_app
 CONTROL=$E2E_DIR/acad-control
-MNU_LAND=104
-MNU_SECTION=107
+MNU_LAND=mnuLAND
+MNU_SECTION=mnuSECTION
 printf '[Palette]\r\nformNumber=1\r\n' >"$APP/Vesk.ini"
 
 # The user acts in the stand-in AutoCAD; waits until it has taken the acts in.
@@ -22,13 +22,13 @@ acad_act() {
 }
 # A choice that must come back without any box: the command is handled when vdriver returns.
 choose_quietly() {
-  vdriver command --class "$LAYOUT_CLASS" --id "$1" &
+  vdriver command --class "$LAYOUT_CLASS" --item "$1" &
   local sender=$!
   wait_exit "$sender" 20
 }
 # A choice that shows a warning box: prints its text and presses OK.
 choose_with_box() {
-  vdriver command --class "$LAYOUT_CLASS" --id "$1" &
+  vdriver command --class "$LAYOUT_CLASS" --item "$1" &
   local sender=$!
   vdriver box --title "Quillbar" --press ok --timeout 20000
   wait_exit "$sender" 20

@@ -7,12 +7,12 @@ e2e_setup
 fresh_app
 start_acad
 
-MNU_LAND=104     # command ids follow the menus' order from 100
-MNU_SECTION=107
+MNU_LAND=mnuLAND
+MNU_SECTION=mnuSECTION
 start_quillbar
 check "palette shown" palette_shown
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_LAND
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
 check_bytes "commands arrive in order, each with one CR" "$ACAD_LOG" '_Landscape<CR>\n_Cross<CR>\n'
 end_process "$QB_PID"
 end_process "$ACAD_PID"
@@ -23,7 +23,7 @@ start_acad --fail-send
 printf '[Palette]\r\nformNumber=2\r\n' >"$APP/Vesk.ini"
 start_quillbar
 check "palette shown" palette_shown
-vdriver command --class "$LAYOUT_CLASS" --id $MNU_SECTION &
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION &
 sender=$!
 text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
 check_eq "error report names the error" $'Error 0x80004005:\nThe command line is not available.' "$text"

@@ -23,7 +23,7 @@
 namespace {
 
 struct Args {
-  std::string verb, title, cls, press;
+  std::string verb, title, cls, press, item;
   bool hasTitle = false, hasClass = false;
   DWORD timeoutMs = 10000;
   UINT id = 0;
@@ -151,10 +151,17 @@ int Count(const Args& a) {
 }
 
 int Command(const Args& a) {
+  // A menu entry by its item name ("mnuLAND"), so tests follow the command table.
+  UINT id = a.id;
+  if (!a.item.empty()) {
+    const std::optional<size_t> index = CommandIndexForItem(a.item);
+    if (!index) return 2;
+    id = static_cast<UINT>(CommandId(*index));
+  }
   HWND w = WaitFor(a);
   if (!w) return 3;
   // Sent, not posted: the command has been handled when this returns.
-  SendMessageA(w, WM_COMMAND, MAKEWPARAM(a.id, 0), 0);
+  SendMessageA(w, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   return 0;
 }
 
@@ -334,7 +341,7 @@ int Usage() {
                "       vdriver window --class C [--title T] [--timeout MS]\n"
                "       vdriver gone --class C [--title T] [--timeout MS]\n"
                "       vdriver count --class C [--title T]\n"
-               "       vdriver command --class C --id N [--timeout MS]\n"
+               "       vdriver command --class C --id N|--item mnuNAME [--timeout MS]\n"
                "       vdriver close --class C [--timeout MS]\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
@@ -356,6 +363,7 @@ int main(int argc, char** argv) {
     else if (k == "--class") a.cls = v, a.hasClass = true;
     else if (k == "--press") a.press = v;
     else if (k == "--timeout") a.timeoutMs = static_cast<DWORD>(std::strtoul(v.c_str(), nullptr, 10));
+    else if (k == "--item") a.item = v;
     else if (k == "--id") a.id = static_cast<UINT>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--x") a.x = std::atoi(v.c_str());
     else if (k == "--y") a.y = std::atoi(v.c_str());
