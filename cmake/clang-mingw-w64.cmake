@@ -11,3 +11,4 @@ set(CMAKE_OBJCOPY ${VESK_MINGW}-objcopy)
 set(CMAKE_CXX_FLAGS_INIT "-isystem ${VESK_GCC_LIB}/include/c++ -isystem ${VESK_GCC_LIB}/include/c++/${VESK_MINGW}")
 # -pthread links winpthreads, which the posix libstdc++ calls.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -pthread -L${VESK_GCC_LIB}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${CMAKE_EXE_LINKER_FLAGS_INIT}")  # the planting test's DLL

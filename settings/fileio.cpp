@@ -5,8 +5,22 @@
 #include <thread>
 
 #include "error.h"
+#include "fileio_system.h"
 
 std::string TempPathFor(const std::string& path) { return path + "_TEMP"; }
+
+const FileOps& RealFiles() {
+  using namespace system_files;
+  static const FileOps ops{.createIfMissing = CreateIfMissing,
+                           .setArchiveOnly = SetArchiveOnly,
+                           .readAll = ReadAll,
+                           .writeNew = WriteNew,
+                           .moveReplace = MoveReplace,
+                           .removeFile = RemoveFile,
+                           .probe = Probe,
+                           .lockForWrite = LockForWrite};
+  return ops;
+}
 
 namespace {
 

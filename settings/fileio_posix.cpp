@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "error.h"
-#include "fileio.h"
+#include "fileio_system.h"
 
-namespace {
+namespace system_files {
 
 struct FdTraits {
   using Handle = int;
@@ -99,20 +99,8 @@ FileLock LockForWrite(const std::string& path) {
   return fd;  // closing the descriptor releases the lock
 }
 
-}  // namespace
+}  // namespace system_files
 
 bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
 
 void FileLockTraits::Close(Handle fd) { close(fd); }
-
-const FileOps& RealFiles() {
-  static const FileOps ops{.createIfMissing = CreateIfMissing,
-                           .setArchiveOnly = SetArchiveOnly,
-                           .readAll = ReadAll,
-                           .writeNew = WriteNew,
-                           .moveReplace = MoveReplace,
-                           .removeFile = RemoveFile,
-                           .probe = Probe,
-                           .lockForWrite = LockForWrite};
-  return ops;
-}

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "error.h"
-#include "fileio.h"
+#include "fileio_system.h"
 #include "scoped_kernel_handle.h"
 
-namespace {
+namespace system_files {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -152,7 +152,7 @@ FileLock LockForWrite(const std::string& path) {
   return FileLock(mutex.release());
 }
 
-}  // namespace
+}  // namespace system_files
 
 bool IsMomentaryFailure(const std::string& path, unsigned long number) {
   if (number == ERROR_SHARING_VIOLATION || number == ERROR_LOCK_VIOLATION) return true;
@@ -168,16 +168,4 @@ bool IsMomentaryFailure(const std::string& path, unsigned long number) {
 void FileLockTraits::Close(Handle h) {
   ReleaseMutex(h);
   CloseHandle(h);
-}
-
-const FileOps& RealFiles() {
-  static const FileOps ops{.createIfMissing = CreateIfMissing,
-                           .setArchiveOnly = SetArchiveOnly,
-                           .readAll = ReadAll,
-                           .writeNew = WriteNew,
-                           .moveReplace = MoveReplace,
-                           .removeFile = RemoveFile,
-                           .probe = Probe,
-                           .lockForWrite = LockForWrite};
-  return ops;
 }

@@ -6,6 +6,16 @@ source "$VESK_ROOT/scripts/wine-env.sh"
 
 E2E_FAILURES=0
 E2E_PIDS=()
+E2E_OWN_PREFIX=0
+
+# A display scaled to $1 dpi gets a Wine prefix and X display of its own, ended
+# with the test (96, the default, shares the common one). Call before e2e_setup.
+e2e_at_dpi() {
+  [ "$1" = 96 ] && return 0
+  export VESK_DPI=$1 VESK_WINE_DIR=$VESK_ROOT/build/wine$1
+  export WINEPREFIX=$VESK_WINE_DIR/prefix
+  E2E_OWN_PREFIX=1
+}
 
 # A fresh work folder in $E2E_DIR (named after the script, or E2E_NAME), the Wine
 # prefix and X display ready.
@@ -15,7 +25,7 @@ e2e_setup() {
   E2E_DIR=$VESK_ROOT/build/e2e/$name
   rm -rf "$E2E_DIR"
   mkdir -p "$E2E_DIR"
-  trap e2e_cleanup EXIT
+  if [ "$E2E_OWN_PREFIX" = 1 ]; then trap 'e2e_cleanup; wine_stop' EXIT; else trap e2e_cleanup EXIT; fi
 }
 
 # Starts a Windows program in the background; its pid is in WINE_PID.

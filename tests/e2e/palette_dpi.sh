@@ -4,15 +4,13 @@
 # twips, its controls sit where the twips put them at that scaling (a press at
 # each computed point reaches its control), every caption is drawn whole inside
 # its control, and the saved position stays in twips. Screenshots are kept in $E2E_DIR.
-export VESK_DPI=${1:?usage: palette_dpi.sh DPI}
-export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine$VESK_DPI
-export WINEPREFIX=$VESK_WINE_DIR/prefix
-export E2E_NAME=palette_dpi$VESK_DPI
+DPI=${1:?usage: palette_dpi.sh DPI}
+export E2E_NAME=palette_dpi$DPI
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
+e2e_at_dpi "$DPI"
 e2e_setup
-trap 'e2e_cleanup; wine_stop' EXIT
 
 fresh_app
 INI=$APP/Vesk.ini

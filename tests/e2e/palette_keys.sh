@@ -10,17 +10,12 @@
 # a child's default action opens its menu; with the mouse alone the palette is
 # drawn pixel for pixel as the reference screenshots in docs/screenshots.
 DPI=${1:-96}
-if [ "$DPI" != 96 ]; then
-  export VESK_DPI=$DPI
-  export VESK_WINE_DIR=${VESK_ROOT:?}/build/wine$DPI
-  export WINEPREFIX=$VESK_WINE_DIR/prefix
-fi
 export E2E_NAME=palette_keys$DPI
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
+e2e_at_dpi "$DPI"
 e2e_setup
-[ "$DPI" != 96 ] && trap 'e2e_cleanup; wine_stop' EXIT
 
 a11y() {
   wine "$A11Y_EXE" "$@" >"$E2E_DIR/a11y.out"
