@@ -19,7 +19,7 @@ rm -rf "$DIR"
 mkdir -p "$DIR"
 wine build/windows/tests/tools/acad.exe --log NUL --ready "$(winepath -w "$DIR/ready")" >"$DIR/wine.log" 2>&1 &
 acad=$!
-trap 'kill $acad 2>/dev/null || true' EXIT
+trap 'kill $acad 2>/dev/null || true; wine_stop' EXIT
 for _ in $(seq 300); do [ -e "$DIR/ready" ] && break; sleep 0.1; done
 [ -e "$DIR/ready" ] || { echo "the stand-in AutoCAD did not come up" >&2; exit 1; }
 wine build/windows/bench/win32/bench_send_path.exe "$@"
