@@ -25,7 +25,9 @@ TEST_F(Com, CensusMatchesImageNamesExactly) {
   ASSERT_NE(upper, self);
   EXPECT_FALSE(IsProcessRunning(upper)) << "letter case counts";
   EXPECT_FALSE(IsProcessRunning(self.substr(0, self.size() - 4))) << "no prefix match";
-  EXPECT_FALSE(IsProcessRunning(""));
+  // Not "": under Wine a process that another test has just ended can be listed
+  // for a moment with an empty name.
+  EXPECT_FALSE(IsProcessRunning(self.substr(1))) << "no suffix match";
 }
 
 // The filter the program registers is the one COM asks: "retry later" is waited
