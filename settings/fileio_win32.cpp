@@ -6,6 +6,7 @@
 #include "error.h"
 #include "fileio_system.h"
 #include "scoped_kernel_handle.h"
+#include "wide_text.h"
 
 namespace system_files {
 
@@ -75,14 +76,6 @@ FileKind Probe(const std::string& path) {
   return FileKind::Plain;
 }
 
-std::wstring Wide(const std::string& ansi) {
-  std::wstring wide(ansi.size() + 1, L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-  if (n == 0) ThrowLastError();
-  wide.resize(static_cast<size_t>(n) - 1);
-  return wide;
-}
-
 std::wstring FullPath(const std::wstring& path) {
   std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
   const DWORD length =
@@ -133,7 +126,7 @@ std::wstring FinalPathOfFile(const std::wstring& full) {
 // and is limited in length, hence a hash; two paths that share a hash only wait
 // for each other.
 std::wstring LockNameFor(const std::string& path) {
-  std::wstring named = FinalPathOfFile(FullPath(Wide(path)));
+  std::wstring named = FinalPathOfFile(FullPath(Widen(path)));
   CharLowerBuffW(named.data(), static_cast<DWORD>(named.size()));
   unsigned long long hash = 14695981039346656037ull;  // FNV-1a
   for (wchar_t c : named) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;

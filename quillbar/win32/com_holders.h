@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "wide_text.h"
+
 using Microsoft::WRL::ComPtr;
 
 // A BSTR that is freed with its owner.
@@ -30,10 +32,6 @@ struct Variant {
   Variant& operator=(const Variant&) = delete;
   VARIANT v;
 };
-
-// Text in the ANSI code page as UTF-16, and back.
-std::wstring Widen(std::string_view text);
-std::string Narrow(std::wstring_view text);
 
 // Throws SystemError for a failed HRESULT, with the system's description.
 void CheckHr(HRESULT hr);
