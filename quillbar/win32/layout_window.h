@@ -4,9 +4,8 @@
 #include <windows.h>
 
 #include "palette.h"
-#include "palette_window.h"
 
-// Creates layout n (1 to 4), runs its load behaviour (placing, currentLayout,
+// Creates layout n (1 to kLayoutCount), runs its load behaviour (placing, currentLayout,
 // topmost) and shows it. Nothing happens if it is already open. Throws
 // SystemError when the window cannot be made.
 void OpenLayout(int n);
