@@ -9,6 +9,12 @@ with "|" and three blanks continues the line above, joined by one blank. Parts i
 <angle brackets> stand for what the program fills in (a path, a command name):
 the text between them must be found, piece by piece.
 
+Its lines stay under 80 columns. Two checks run the other way, from the
+programs to the guide:
+  * its command table (section 4: a button's name, then one line per menu
+    entry with its caption and command) equals the program's, entry by entry;
+  * every box the programs can show is in it (see box_texts).
+
 With --packed it also checks the copy packed into the release: CR LF line ends
 and the version line of the one version in the top CMakeLists.txt.
 
@@ -64,12 +70,90 @@ def quoted_boxes(guide):
     return boxes
 
 
+def literals(code):
+    """The string literals of a piece of C++, adjacent ones joined, escapes resolved."""
+    code = re.sub(r'"\s*"', "", code)
+    return [unescape(s) for s in re.findall(r'"((?:[^"\\\n]|\\.)*)"', code)]
+
+
+def function_body(root, program, name):
+    """The body of `std::string name(...)`, looked for in the program's own
+    folder first (both programs have an UnspellableFolderText), then in settings/."""
+    for d in (program, "settings"):
+        for path in sorted((root / d).rglob("*.cpp")):
+            m = re.search(r"^std::string " + name + r"\(.*?\{\n(.*?)^\}", path.read_text(), re.S | re.M)
+            if m:
+                return m.group(1)
+    return None
+
+
+def box_texts(root):
+    """Every box the programs can show, as the pieces of text it is made of.
+
+    The programs show boxes only through MessageBoxA and the seams that wrap it
+    (messageBox, warningBox, Pathmend's Box, and tell, the palette's delivery
+    path). Each call to one of those is a box: the string literals in its
+    arguments (text and title) are pieces of it, and so are the literals of
+    each function named ...Text that its arguments call, followed into the
+    ...Text functions that one calls in turn. Calls that pass on a variable are
+    the seams themselves and add nothing. printf formats (the error number)
+    are left out."""
+    boxes = []
+    for program in ("quillbar", "pathmend"):
+        for path in sorted((root / program).rglob("*.cpp")):
+            code = path.read_text()
+            for m in re.finditer(r"\b(?:MessageBoxA|messageBox|warningBox|Box|tell)\(([^;]*)", code):
+                pieces, todo, seen = literals(m.group(1)), re.findall(r"\b(\w+Text)\(", m.group(1)), set()
+                while todo:
+                    name = todo.pop()
+                    body = function_body(root, program, name) if name not in seen else None
+                    seen.add(name)
+                    if body is None:
+                        continue
+                    pieces += literals(body)
+                    todo += re.findall(r"\b(\w+Text)\(", body)
+                pieces = [p for p in pieces if p.strip() and "%" not in p]
+                if pieces:
+                    line = code.count("\n", 0, m.start()) + 1
+                    boxes.append((f"{path.relative_to(root)}:{line}", pieces))
+    return boxes
+
+
+def command_tables(root, guide):
+    """(button, caption, command) for each menu entry, from the sources and
+    from the guide. The program's entries are the rows of the command table in
+    quillbar/commands.cpp; a menu's button is the text button on the text
+    buttons layout (quillbar/layouts.cpp) whose MenuId is the menu's place."""
+    source = (root / "quillbar" / "commands.cpp").read_text()
+    rows = re.findall(r'\{"(\w+)", "\w+", "([^"]*)", "(\w+)"\}', source)
+    menus = list(dict.fromkeys(menu for menu, _, _ in rows))
+    layouts = (root / "quillbar" / "layouts.cpp").read_text()
+    enum = (root / "quillbar" / "layouts.h").read_text()
+    number = dict(re.findall(r"(\w+) = (\d+)", re.search(r"enum class MenuId \{(.*?)\}", enum).group(1)))
+    button = {int(number[m]): text.strip()
+              for m, text in re.findall(r'TextButton\("\w+", MenuId::(\w+), \{[^}]*\}, "([^"]*)"', layouts)}
+    program = [(button.get(menus.index(menu) + 1), caption.replace("&", ""), command)
+               for menu, caption, command in rows]
+
+    listed, heading = [], None
+    for line in guide.splitlines():
+        entry = re.match(r"^ {4}(\S.*?) {2,}(_\w+)", line)
+        if entry:
+            listed.append((heading, entry.group(1), entry.group(2)))
+        elif re.match(r"^ {2}\S", line):
+            heading = line.strip()
+    return program, listed
+
+
 def main(argv):
     root = pathlib.Path(argv[1])
     guide = (root / "docs" / "user-guide.txt").read_text(encoding="utf-8")
     text = corpus(root)
     faults = []
 
+    for number, line in enumerate(guide.splitlines(), 1):
+        if len(line) >= 80:
+            faults.append(f"guide line {number} is {len(line)} columns wide: Notepad wraps it")
     boxes = quoted_boxes(guide)
     if len(boxes) < 12:
         faults.append(f"only {len(boxes)} boxes found in the guide: is the '|' layout still used?")
@@ -80,6 +164,24 @@ def main(argv):
     for title in set(re.findall(r'titled "([^"]+)"', guide)):
         if f'"{title}"' not in text:
             faults.append(f"box title not in the sources: {title!r}")
+
+    program, listed = command_tables(root, guide)
+    if len(program) < 20:
+        faults.append(f"only {len(program)} entries read from quillbar/commands.cpp: has its table changed shape?")
+    for i in range(max(len(program), len(listed))):
+        want = program[i] if i < len(program) else None
+        got = listed[i] if i < len(listed) else None
+        if want != got:
+            faults.append(f"command table, entry {i + 1}: the program has {want}, the guide {got}")
+
+    # Blanks and line ends count as one blank, as the guide wraps its prose.
+    flat = lambda text: re.sub(r"\s+", " ", text)
+    mentioned = flat(guide + "\n\x00\n" + "\n\x00\n".join(box for _, box in boxes))
+    shown = box_texts(root)
+    for where, pieces in shown:
+        missing = [p for p in pieces if flat(p) not in mentioned]
+        if missing:
+            faults.append(f"the box of {where} is not in the guide: {missing[0]!r}")
 
     if "--packed" in argv:
         packed = pathlib.Path(argv[argv.index("--packed") + 1]).read_bytes()
@@ -93,7 +195,7 @@ def main(argv):
 
     for f in faults:
         print("FAIL:", f)
-    print(f"{len(boxes)} boxes checked, {len(faults)} faults")
+    print(f"{len(boxes)} quoted boxes, {len(shown)} box calls and {len(program)} commands checked, {len(faults)} faults")
     return 1 if faults else 0
 
 
