@@ -1,5 +1,7 @@
 #include "busy.h"
 
+#include <algorithm>
+
 #include "error.h"
 #include "state.h"
 
@@ -21,7 +23,7 @@ bool Disconnected(unsigned long error) {
 }
 
 std::string CommandName(const std::string& commandText) {
-  std::string name = commandText;
+  std::string name = commandText.substr(std::min(commandText.find_first_not_of('\x1b'), commandText.size()));
   if (!name.empty() && name.back() == '\r') name.pop_back();
   return name;
 }

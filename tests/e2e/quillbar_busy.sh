@@ -25,7 +25,7 @@ sender=$!
 check "AutoCAD refuses while busy" wait_file "$REFUSALS" 20
 rm -f "$BUSY"
 check "the command is delivered without a box" wait_exit "$sender" 20
-check_bytes "it arrives once, unchanged" "$ACAD_LOG" '_Landscape<CR>\n'
+check_bytes "it arrives once, unchanged" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n'
 
 # Busy throughout: the box after the wait; a choice made meanwhile is not acted on.
 rm -f "$ACAD_LOG" "$REFUSALS"
@@ -41,7 +41,7 @@ check "nothing arrived while busy" test ! -s "$ACAD_LOG"
 check "palette still open" palette_shown
 rm -f "$BUSY"
 vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
-check_bytes "the next choice arrives once" "$ACAD_LOG" '_Cross<CR>\n'
+check_bytes "the next choice arrives once" "$ACAD_LOG" '<ESC><ESC>_Cross<CR>\n'
 check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n'
 
 # Closed from the taskbar while AutoCAD is busy: the palette ends without another

@@ -29,6 +29,18 @@ start_acad() {
   exit 1
 }
 
+# The user acts in the stand-in AutoCAD started with --control "$CONTROL"
+# (acad_act_in FILE ...: the one with that control file); waits until it has taken the acts in.
+acad_act() { acad_act_in "$CONTROL" "$@"; }
+acad_act_in() {
+  local control=$1 i
+  shift
+  printf '%s\n' "$@" >"$control.new"
+  mv "$control.new" "$control"
+  for ((i = 0; i < 100; i++)); do [ -e "$control" ] || return 0; sleep 0.1; done
+  echo "FAIL: the stand-in did not take: $*"; exit 1
+}
+
 # Starts $APP/Quillbar.exe; its pid is $QB_PID.
 start_quillbar() {
   wine_start "$APP/Quillbar.exe"

@@ -222,6 +222,11 @@ TEST_F(Deliver, ChoicesWhileWaitingAreIgnoredNotNestedOrQueued) {
   EXPECT_EQ(acad.taken, Strings{"Drawing1 _Landscape\r"});
 }
 
+TEST(BoxText, NamesTheCommandWithoutItsEscapesOrCR) {
+  EXPECT_EQ(NotRunningBoxText("\x1b\x1b_Cross\r"),
+            "AutoCAD is not running, so _Cross was not sent.\nStart AutoCAD, then choose the command again.");
+}
+
 TEST(RetryRejectedCallAnswer, WaitsOutRetryLaterWithinTheBudgetOnly) {
   const long pause = RetryRejectedCallAnswer(kServerCallRetryLater, 0);
   EXPECT_TRUE(pause >= 100 && pause <= 250) << pause;  // below 100 the system retries at once
