@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "busy.h"
 #include "com_holders.h"
 #include "error.h"
 
@@ -13,6 +14,10 @@ ComPtr<IDispatch> acadApp;
 // drawing of one AutoCAD is of one type. A lookup is a round trip to AutoCAD.
 DISPID activeDocumentId = DISPID_UNKNOWN;
 DISPID sendCommandId = DISPID_UNKNOWN;
+DISPID hwndId = DISPID_UNKNOWN;
+// Its main window, read once: it lives as long as the application does.
+HWND mainWindow = nullptr;
+bool mainWindowRead = false;
 
 // An automation failure: DISP_E_EXCEPTION carries the server's own number and text.
 [[noreturn]] void ThrowInvokeError(HRESULT hr, EXCEPINFO& info) {
@@ -99,7 +104,9 @@ bool AttachApplication() {
     app = RunningVersionedAutoCAD();
   if (!app) return false;
   acadApp = app;
-  activeDocumentId = sendCommandId = DISPID_UNKNOWN;
+  activeDocumentId = sendCommandId = hwndId = DISPID_UNKNOWN;
+  mainWindow = nullptr;
+  mainWindowRead = false;
   return true;
 }
 
@@ -124,6 +131,22 @@ void SendCommandTo(IDispatch* drawing, const std::string& text) {
   if (!arg.v.bstrVal) ThrowSystemError(static_cast<unsigned long>(E_OUTOFMEMORY));
   Variant ignored;
   Invoke(drawing, L"SendCommand", sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
+}
+
+HWND AcadMainWindow() {
+  if (mainWindowRead || !acadApp) return mainWindow;
+  Variant result, number;
+  try {
+    Invoke(acadApp.Get(), L"HWND", hwndId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+  } catch (const SystemError& e) {
+    // Busy now: asked again next time. An AutoCAD without the property is not asked again.
+    mainWindowRead = e.number != kCallRejected && e.number != kRetryLater;
+    return nullptr;
+  }
+  mainWindowRead = true;
+  if (SUCCEEDED(VariantChangeType(&number.v, &result.v, 0, VT_I8)))
+    mainWindow = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
+  return mainWindow;
 }
 
 void ReleaseAutoCAD() { acadApp.Reset(); }

@@ -20,5 +20,9 @@ ComPtr<IDispatch> ActiveDocument();
 // Throws SystemError with the call's error.
 void SendCommandTo(IDispatch* drawing, const std::string& text);
 
+// acadApp's main window (its HWND property), read once per attach; null when
+// it cannot be read now (AutoCAD busy or gone) or names no window.
+HWND AcadMainWindow();
+
 // Lets go of acadApp (program end).
 void ReleaseAutoCAD();

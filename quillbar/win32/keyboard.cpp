@@ -1,6 +1,7 @@
 #include "keyboard.h"
 
 #include "accessible.h"
+#include "automation.h"
 #include "focus.h"
 #include "palette.h"
 #include "palette_paint.h"
@@ -65,7 +66,8 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
     case VK_ESCAPE:
-      if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
+      if (!HandKeyboardToAutoCAD())
+        if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
     default: return false;
   }
@@ -96,6 +98,13 @@ void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
 }
 
 }  // namespace
+
+bool HandKeyboardToAutoCAD() {
+  const HWND acad = AcadMainWindow();
+  if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
+  // Activation alone: the palette keeps its place in the topmost band.
+  return SetForegroundWindow(acad);
+}
 
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {
   opening.keys = closing.keys;

@@ -1,6 +1,6 @@
 // The palette by keyboard: a focus rectangle that Tab, the arrows, Home and End
 // move between the controls, Enter / Space / Alt+Down to use them, Esc to hand
-// the focus back, Alt+F4 to close as "X" does. The screen reader's view of the
+// the keyboard back to AutoCAD, Alt+F4 to close as "X" does. The screen reader's view of the
 // same controls is in accessible.h.
 #pragma once
 #include <windows.h>
@@ -14,6 +14,11 @@ void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing);
 // window. True when the message is answered (`result`); false lets the window
 // procedure go on (the default handling too). The window may be gone when it returns.
 bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+// Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
+// is picked, without raising anything; false when that window is minimised,
+// hidden or unknown.
+bool HandKeyboardToAutoCAD();
 
 // Moves the focus to stop `stop` and tells screen readers.
 void SetFocusStop(PaletteWindow& w, int stop);
