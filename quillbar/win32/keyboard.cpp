@@ -40,10 +40,14 @@ void ShowCues(PaletteWindow& w) {
 
 // The key's WM_CHAR is already queued; a menu opened now would take it as its
 // first key (Wine closes the menu at once), and a closed window needs none.
-void DropQueuedChar(HWND hwnd) {
+// PeekMessage also runs messages other programs send meanwhile, and one of them
+// (WM_CLOSE) may destroy the window and free `w`: false then.
+bool DropQueuedChar(const PaletteWindow& w) {
+  const HWND hwnd = w.hwnd;
   MSG m;
   while (PeekMessageA(&m, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
   }
+  return IsWindow(hwnd);
 }
 
 void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
@@ -61,7 +65,7 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
     case VK_HOME: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::First)); break;
     case VK_END: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Last)); break;
     case VK_RETURN: case VK_SPACE:
-      DropQueuedChar(w.hwnd);
+      if (!DropQueuedChar(w)) return true;
       ShowCues(w);
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
@@ -84,7 +88,7 @@ bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
   if (key == VK_DOWN) {
     const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
     ShowCues(w);
-    if (c && c->role == ControlRole::Command) OpenMenuAtButton(w, *c);
+    if (c && c->role == ControlRole::Command && PaletteTakesInput(w.hwnd)) OpenMenuAtButton(w, *c);
   }
   return false;  // the default handling still sees the Alt key's state
 }
@@ -119,7 +123,7 @@ void SetFocusStop(PaletteWindow& w, int stop) {
 
 void ActivateStop(PaletteWindow& w, int stop) {
   const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(stop)];
-  if (!c) return;
+  if (!c || !PaletteTakesInput(w.hwnd)) return;
   switch (c->role) {
     case ControlRole::Command: OpenMenuAtButton(w, *c); break;
     case ControlRole::Switch: lblMin_Click(*w.windows, w.def->number); break;

@@ -23,7 +23,8 @@ bool HandKeyboardToAutoCAD();
 // Moves the focus to stop `stop` and tells screen readers.
 void SetFocusStop(PaletteWindow& w, int stop);
 
-// Does what a click on focus stop `stop` does; may close the window.
+// Does what a click on focus stop `stop` does, unless the palette takes no input
+// now (PaletteTakesInput); may close the window.
 void ActivateStop(PaletteWindow& w, int stop);
 
 // Posted to a layout window to run the default action of accessible child `wParam`

@@ -2,7 +2,8 @@
 # What a choice does besides sending: it ends a command that runs in AutoCAD
 # first, however deep its prompt, as AutoCAD's own buttons do; it then hands the
 # keyboard to AutoCAD's main window (not when that is minimised), as Esc does,
-# and the palette stays topmost where it is.
+# and the palette stays topmost where it is. Another program's WM_CLOSE saves
+# the palette's place as "X" does.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 source "$VESK_ROOT/scripts/palette-driver.sh"
@@ -55,6 +56,12 @@ check "the choice arrives" wait_log_grows "$ACAD_LOG" "$lines"
 vdriver command --class "$LAYOUT_CLASS" --id 1  # answered once the choice is handled
 check_eq "AutoCAD minimised: the palette keeps the keyboard" 'class="QuillbarLayout" title=""' \
   "$(vdriver foreground | tr -d '\r')"
-end_process "$QB_PID"
+
+# Closed by another program (the taskbar's Close, End task): saved as "X" does.
+: >"$APP/Vesk.ini"
+vdriver close --class "$LAYOUT_CLASS"
+check "WM_CLOSE from another program ends the palette" wait_exit "$QB_PID" 15
+check_bytes "and saves the layout and the place" "$APP/Vesk.ini" \
+  '[Palette]\r\nstartY=6000\r\nstartX=9000\r\nformNumber=1\r\n'
 end_process "$ACAD_PID"
 e2e_done
