@@ -12,10 +12,11 @@ fresh_app() {
 }
 
 # Starts the stand-in AutoCAD with extra options; waits until it is set up.
-# Its log is $ACAD_LOG, its pid $ACAD_PID.
+# Its log is $ACAD_LOG, its pid $ACAD_PID; with ACAD_NAME set, its files are
+# named after it (a second stand-in beside the first).
 start_acad() {
-  ACAD_LOG=$E2E_DIR/acad-log.txt
-  local ready=$E2E_DIR/acad-ready
+  ACAD_LOG=$E2E_DIR/${ACAD_NAME:-acad}-log.txt
+  local ready=$E2E_DIR/${ACAD_NAME:-acad}-ready
   rm -f "$ready"
   wine_start "$ACAD_EXE" --log "$(winpath "$ACAD_LOG")" --ready "$(winpath "$ready")" "$@"
   ACAD_PID=$WINE_PID
