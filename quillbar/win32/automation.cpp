@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "busy.h"
@@ -64,7 +65,7 @@ void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARI
 // "AutoCAD.Application", or a release's own ("AutoCAD.Application.24").
 enum class AcadClass { None, Plain, Versioned };
 
-AcadClass AcadClassOf(const CLSID& clsid) {
+AcadClass ReadAcadClass(const CLSID& clsid) {
   LPOLESTR progId = nullptr;
   if (FAILED(ProgIDFromCLSID(clsid, &progId))) return AcadClass::None;
   constexpr wchar_t prefix[] = L"AutoCAD.Application";
@@ -76,6 +77,16 @@ AcadClass AcadClassOf(const CLSID& clsid) {
                                                                      : AcadClass::None;
   CoTaskMemFree(progId);
   return kind;
+}
+
+// A class's ProgID does not change while the palette runs; each choice walks the
+// table, and a registry read per entry would cost more than the command itself.
+AcadClass AcadClassOf(const CLSID& clsid) {
+  static std::vector<std::pair<CLSID, AcadClass>> known;
+  for (const auto& [c, kind] : known)
+    if (c == clsid) return kind;
+  known.emplace_back(clsid, ReadAcadClass(clsid));
+  return known.back().second;
 }
 
 struct RunningEntry {
@@ -145,9 +156,27 @@ size_t FrontMost(const std::vector<Release>& releases) {
   return 0;
 }
 
+// The attached release's main window is in front of every other shown window
+// but its own process's, the palette's and topmost ones: no other release can
+// be further up, and the running object table need not be walked.
+bool AttachedInFront() {
+  DWORD acadProcess = 0, ownProcess = GetCurrentProcessId();
+  if (!Shown(acad.window) || !GetWindowThreadProcessId(acad.window, &acadProcess)) return false;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == acad.window) return true;
+    DWORD process = 0;
+    GetWindowThreadProcessId(h, &process);
+    if (Shown(h) && process != acadProcess && process != ownProcess &&
+        !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
+      return false;
+  }
+  return false;
+}
+
 // With several releases running, the commands go to the one the user works in:
 // acad becomes the release in front. With one running, nothing is asked of it.
 void TakeReleaseInFront() {
+  if (AttachedInFront()) return;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
   const std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
