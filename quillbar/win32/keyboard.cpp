@@ -106,8 +106,22 @@ void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
 bool HandKeyboardToAutoCAD() {
   const HWND acad = AcadMainWindow();
   if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
-  // Activation alone: the palette keeps its place in the topmost band.
-  return SetForegroundWindow(acad);
+  // Activation alone: nothing is raised. Activating brings a window to the top of
+  // its band, so AutoCAD goes back under the window that was above it; the
+  // palette keeps its place in the topmost band.
+  HWND above = GetWindow(acad, GW_HWNDPREV);
+  while (above && !(IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)))
+    above = GetWindow(above, GW_HWNDPREV);
+  if (!SetForegroundWindow(acad)) return false;
+  if (above) {
+    // AutoCAD's thread activates (and raises) its window when it next takes a
+    // message; once it has answered this one, the window can go back in place.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
+    if (IsWindow(above))
+      SetWindowPos(acad, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
+  return true;
 }
 
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What a choice does besides sending: it ends a command that runs in AutoCAD
 # first, however deep its prompt, as AutoCAD's own buttons do; it then hands the
-# keyboard to AutoCAD's main window (not when that is minimised), as Esc does,
-# and the palette stays topmost where it is. Another program's WM_CLOSE saves
+# keyboard to AutoCAD's main window (not when that is minimised), as Esc does;
+# nothing is raised, and the palette stays topmost where it is. Another program's WM_CLOSE saves
 # the palette's place as "X" does.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
@@ -45,6 +45,17 @@ check_eq "the palette stays topmost where it was" "$place" "$(palette_place)"
 click_title
 xdotool key Escape
 check "Esc hands the keyboard to AutoCAD" vdriver foreground --title "$ACAD_TITLE" --timeout 5000
+# Another program's window above AutoCAD's stays above it: nothing is raised.
+MAIN_PID=$ACAD_PID MAIN_LOG=$ACAD_LOG
+ACAD_NAME=other start_acad --no-register --window "Other program" --control "$(winpath "$E2E_DIR/other-control")"
+OTHER_PID=$ACAD_PID ACAD_PID=$MAIN_PID ACAD_LOG=$MAIN_LOG
+acad_act_in "$E2E_DIR/other-control" raise
+check "the other program is active" vdriver foreground --title "Other program" --timeout 5000
+choose mnuLAND
+check "after a choice the keyboard is AutoCAD's" vdriver foreground --title "$ACAD_TITLE" --timeout 5000
+check_eq "the other program's window stays above AutoCAD's" "Other program" \
+  "$(vdriver zorder | tr -d '\r' | grep -x -m1 -e 'Other program' -e "$ACAD_TITLE")"
+end_process "$OTHER_PID"
 # Minimised, AutoCAD is left alone: the palette keeps the keyboard.
 acad_act minimise
 click_title

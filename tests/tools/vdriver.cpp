@@ -179,6 +179,13 @@ int Foreground(const Args& a) {
   }
 }
 
+// The titles of the shown, titled top-level windows, one a line, the top-most first.
+int ZOrder() {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (IsWindowVisible(w) && !TitleOf(w).empty()) std::printf("%s\n", TitleOf(w).c_str());
+  return 0;
+}
+
 // Asks the window to close, as the taskbar's Close does; returns at once.
 int Close(const Args& a) {
   HWND w = WaitFor(a);
@@ -358,6 +365,7 @@ int Usage() {
                "       vdriver command --class C --id N|--item mnuNAME [--timeout MS]\n"
                "       vdriver close --class C [--timeout MS]\n"
                "       vdriver foreground [--title T] [--timeout MS]\n"
+               "       vdriver zorder\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
                "       vdriver screen | list | layouts | menus\n");
@@ -393,6 +401,7 @@ int main(int argc, char** argv) {
   if (a.verb == "command" && (a.hasClass || a.hasTitle)) return Command(a);
   if (a.verb == "close" && a.hasClass) return Close(a);
   if (a.verb == "foreground") return Foreground(a);
+  if (a.verb == "zorder") return ZOrder();
   if (a.verb == "drag" && a.hasClass) return Drag(a);
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
