@@ -1,5 +1,7 @@
 #include "busy.h"
 
+#include <algorithm>
+
 #include "error.h"
 #include "state.h"
 
@@ -20,8 +22,15 @@ bool Disconnected(unsigned long error) {
   }
 }
 
+// A read of AutoCAD (the attach, ActiveDocument) changes nothing there, so a
+// server that died during it is gone as surely as one that was already gone.
+bool GoneDuringRead(unsigned long error) {
+  return Disconnected(error) || error == 0x80010007 /* RPC_E_SERVER_DIED */ ||
+         error == 0x800706BE /* RPC_S_CALL_FAILED */;
+}
+
 std::string CommandName(const std::string& commandText) {
-  std::string name = commandText;
+  std::string name = commandText.substr(std::min(commandText.find_first_not_of('\x1b'), commandText.size()));
   if (!name.empty() && name.back() == '\r') name.pop_back();
   return name;
 }
@@ -44,16 +53,19 @@ struct PendingCommand {
 NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried) {
   if (error == kCallRejected || error == kRetryLater)
     return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? NextStep::TryAgain : NextStep::BusyBox;
-  if (Disconnected(error)) switch (call) {
-      case AcadCall::SendCommand:
-        // The drawing just read went away; if AutoCAD did too, reading the next
-        // one says so. A second drawing that goes away the same way leaves none.
-        return tried.readAgain ? NextStep::NoDrawingBox : NextStep::ReadDocument;
-      case AcadCall::ActiveDocument:
-        return tried.attachedAgain ? NextStep::NotRunningBox : NextStep::Attach;
-      case AcadCall::Attach:
-        return NextStep::NotRunningBox;
-    }
+  switch (call) {
+    case AcadCall::SendCommand:
+      // The drawing just read went away; if AutoCAD did too, reading the next
+      // one says so. A second drawing that goes away the same way leaves none.
+      if (Disconnected(error)) return tried.readAgain ? NextStep::NoDrawingBox : NextStep::ReadDocument;
+      break;
+    case AcadCall::ActiveDocument:
+      if (GoneDuringRead(error)) return tried.attachedAgain ? NextStep::NotRunningBox : NextStep::Attach;
+      break;
+    case AcadCall::Attach:
+      if (GoneDuringRead(error)) return NextStep::NotRunningBox;
+      break;
+  }
   // Reading ActiveDocument fails when AutoCAD has no drawing open.
   return call == AcadCall::ActiveDocument ? NextStep::NoDrawingBox : NextStep::ErrorReport;
 }

@@ -84,7 +84,7 @@ bool CommandPending();
 // When the pending command was chosen (clockMs); 0 when none is pending.
 uint64_t PendingSince();
 
-// The boxes; each names the command without its CR.
+// The boxes; each names the command without its escapes and CR.
 std::string BusyBoxText(const std::string& commandText);
 std::string NoDrawingBoxText(const std::string& commandText);
 std::string NotRunningBoxText(const std::string& commandText);

@@ -63,6 +63,10 @@ static_assert(EveryEntryInItsMenu(), "the command table runs through the menus i
 constexpr int kSectionLayout = 2;
 constexpr const char* kSectionCommand = "_Section";
 
+// Two escapes end whatever runs in AutoCAD first, as its own buttons' ^C^C does:
+// a command can be two prompts deep (an option, a transparent command).
+constexpr const char* kCancel = "\x1b\x1b";
+
 }  // namespace
 
 std::span<const CommandEntry> CommandTable() { return kCommands; }
@@ -84,5 +88,5 @@ std::optional<size_t> CommandIndexForItem(const std::string& item) {
 std::string CommandText(int layout, size_t index) {
   const CommandEntry& entry = kCommands.at(index);
   const bool section = std::strcmp(entry.item, "mnuSECTION") == 0 && layout == kSectionLayout;
-  return std::string(section ? kSectionCommand : entry.command) + "\r";
+  return kCancel + std::string(section ? kSectionCommand : entry.command) + "\r";
 }

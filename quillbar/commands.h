@@ -38,5 +38,6 @@ std::optional<size_t> CommandIndexForId(int id);
 // The entry with this item name ("mnuLAND"), if any.
 std::optional<size_t> CommandIndexForItem(const std::string& item);
 
-// The text that entry `index` sends on layout 1 to 4: its command name and one CR.
+// The text that entry `index` sends on layout 1 to 4: two escapes (ending any
+// command that runs), its command name and one CR.
 std::string CommandText(int layout, size_t index);

@@ -132,6 +132,12 @@ TwipArea Place(const Desktop& d, size_t n, size_t m, const std::vector<bool>& pl
 
 }  // namespace
 
+ScreenTwips PrimaryScreenSize(const Desktop& desktop) {
+  if (desktop.areas.empty()) return {0, 0};
+  const TwipArea& a = desktop.areas.front();
+  return {a.right - a.left, a.bottom - a.top};
+}
+
 Desktop LayOutDesktop(std::vector<MonitorPixels> monitors, int systemDpi) {
   Desktop d{std::move(monitors), {}, {}, systemDpi};
   const size_t count = d.monitors.size();

@@ -45,6 +45,11 @@ Desktop LayOutDesktop(std::vector<MonitorPixels> monitors, int systemDpi);
 TwipPoint DesktopTwips(const Desktop& desktop, PixelPoint pixels);
 PixelPoint DesktopPixels(const Desktop& desktop, TwipPoint twips);
 
+// The primary monitor's size in twips, at its own dpi, as its area was laid out;
+// 0 x 0 for a desktop without monitors. The system dpi is left out: it keeps its
+// value from the sign-in while the monitor's scale may have changed since.
+ScreenTwips PrimaryScreenSize(const Desktop& desktop);
+
 // The dpi of the monitor a point in twips lies on, or nearest to: what a layout
 // opening there is drawn with.
 int DesktopDpiAt(const Desktop& desktop, TwipPoint twips);

@@ -23,6 +23,12 @@ std::string UnspellableFolderText() {
          "characters, then start Quillbar again.";
 }
 
+InstanceLock InstanceLockFrom(bool gotHandle, unsigned long lastError) {
+  constexpr unsigned long kAccessDenied = 5, kAlreadyExists = 183;
+  if (lastError == kAlreadyExists || (!gotHandle && lastError == kAccessDenied)) return InstanceLock::HeldByAnother;
+  return gotHandle ? InstanceLock::Ours : InstanceLock::Unavailable;
+}
+
 StartupOutcome Main(const StartupOps& ops) {
   PaletteState& s = State();
   if (ops.earlierInstanceRuns()) {

@@ -52,6 +52,12 @@ inline constexpr const char* kAcadImageName = "acad.exe";
 // The box shown when the ANSI code page cannot spell the program's folder.
 std::string UnspellableFolderText();
 
+// What creating the named instance lock said. A copy that finds it taken, or
+// is denied it (a copy started as administrator holds it), is a second one; any
+// other failure proves no other copy, so the palette goes on without the lock.
+enum class InstanceLock { Ours, HeldByAnother, Unavailable };
+InstanceLock InstanceLockFrom(bool gotHandle, unsigned long lastError);
+
 // Runs the start-up steps against State(); returns how they ended. Failures of
 // the census propagate to the caller (the program-wide error report).
 StartupOutcome Main(const StartupOps& ops);

@@ -119,7 +119,7 @@ for ((i = 0; i < 150; i++)); do kill -0 "$qb" 2>/dev/null || break; sleep 0.1; d
 kill -0 "$qb" 2>/dev/null && ok "(still open)" || ok "closed"
 
 echo
-echo "Commands the stand-in AutoCAD received (<CR> is the carriage return that ends each):"
+echo "Commands the stand-in AutoCAD received (<ESC> is the escape that ends a running command, <CR> the carriage return that ends each):"
 sed 's/^/  /' "$LOG"
 echo
 echo "The palette's settings file, Vesk.ini:"

@@ -3,6 +3,7 @@
 #include "automation.h"
 #include "busy.h"
 #include "commands.h"
+#include "keyboard.h"
 #include "startup.h"
 
 namespace {
@@ -60,6 +61,9 @@ void ChooseCommand(HWND palette, int layout, size_t index) {
   };
   const Delivery delivery = SendWhenFree(CommandText(layout, index), ops);
   if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
+  // The command now asks for its input: the user types it into AutoCAD. After a
+  // box the keyboard stays with the palette.
+  if (delivery == Delivery::Sent) HandKeyboardToAutoCAD();
   // The control under the pointer shows its own cursor again.
   if (IsWindow(palette) && PointerOver(palette))
     SendMessageA(palette, WM_SETCURSOR, reinterpret_cast<WPARAM>(palette), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

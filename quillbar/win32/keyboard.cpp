@@ -1,6 +1,7 @@
 #include "keyboard.h"
 
 #include "accessible.h"
+#include "automation.h"
 #include "focus.h"
 #include "palette.h"
 #include "palette_paint.h"
@@ -39,10 +40,14 @@ void ShowCues(PaletteWindow& w) {
 
 // The key's WM_CHAR is already queued; a menu opened now would take it as its
 // first key (Wine closes the menu at once), and a closed window needs none.
-void DropQueuedChar(HWND hwnd) {
+// PeekMessage also runs messages other programs send meanwhile, and one of them
+// (WM_CLOSE) may destroy the window and free `w`: false then.
+bool DropQueuedChar(const PaletteWindow& w) {
+  const HWND hwnd = w.hwnd;
   MSG m;
   while (PeekMessageA(&m, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
   }
+  return IsWindow(hwnd);
 }
 
 void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
@@ -60,12 +65,13 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
     case VK_HOME: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::First)); break;
     case VK_END: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Last)); break;
     case VK_RETURN: case VK_SPACE:
-      DropQueuedChar(w.hwnd);
+      if (!DropQueuedChar(w)) return true;
       ShowCues(w);
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
     case VK_ESCAPE:
-      if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
+      if (!HandKeyboardToAutoCAD())
+        if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
     default: return false;
   }
@@ -82,7 +88,7 @@ bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
   if (key == VK_DOWN) {
     const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
     ShowCues(w);
-    if (c && c->role == ControlRole::Command) OpenMenuAtButton(w, *c);
+    if (c && c->role == ControlRole::Command && PaletteTakesInput(w.hwnd)) OpenMenuAtButton(w, *c);
   }
   return false;  // the default handling still sees the Alt key's state
 }
@@ -97,6 +103,27 @@ void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
 
 }  // namespace
 
+bool HandKeyboardToAutoCAD() {
+  const HWND acad = AcadMainWindow();
+  if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
+  // Activation alone: nothing is raised. Activating brings a window to the top of
+  // its band, so AutoCAD goes back under the window that was above it; the
+  // palette keeps its place in the topmost band.
+  HWND above = GetWindow(acad, GW_HWNDPREV);
+  while (above && !(IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)))
+    above = GetWindow(above, GW_HWNDPREV);
+  if (!SetForegroundWindow(acad)) return false;
+  if (above) {
+    // AutoCAD's thread activates (and raises) its window when it next takes a
+    // message; once it has answered this one, the window can go back in place.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
+    if (IsWindow(above))
+      SetWindowPos(acad, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
+  return true;
+}
+
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {
   opening.keys = closing.keys;
   opening.keys.focus = FocusAfterSwitch(*closing.def, closing.keys.focus, *opening.def);
@@ -110,7 +137,7 @@ void SetFocusStop(PaletteWindow& w, int stop) {
 
 void ActivateStop(PaletteWindow& w, int stop) {
   const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(stop)];
-  if (!c) return;
+  if (!c || !PaletteTakesInput(w.hwnd)) return;
   switch (c->role) {
     case ControlRole::Command: OpenMenuAtButton(w, *c); break;
     case ControlRole::Switch: lblMin_Click(*w.windows, w.def->number); break;

@@ -194,6 +194,8 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       case WM_MBUTTONDOWN: case WM_MBUTTONUP: OnMouse(*w, msg, wp, lp); return 0;
       case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(lp) != hwnd) PaletteMouseLost(w->def->number); return 0;
       case WM_COMMAND: if (OnCommand(*w, wp, lp)) return 0; break;
+      // The taskbar's Close, End task or another program: saved and closed as "X" does.
+      case WM_CLOSE: lblX_Click(*w->windows, w->def->number); return 0;
       case WM_DPICHANGED: OnDpiChanged(*w, LOWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
       case WM_DESTROY: OnDestroy(*w); return 0;
       case WM_NCDESTROY:
@@ -235,7 +237,7 @@ void MoveWindowTo(int n, int32_t left, int32_t top) {
 
 void PopupMenu(int n, MenuId menu) {
   PaletteWindow* w = Slot(n);
-  if (!w) return;
+  if (!w || !PaletteTakesInput(w->hwnd)) return;
   POINT at;
   GetCursorPos(&at);
   ShowPopupMenu(*w, menu, {at.x, at.y, at.x, at.y});

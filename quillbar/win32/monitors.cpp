@@ -61,6 +61,8 @@ int ScreenDpi() {
 }
 
 ScreenTwips PrimaryScreenTwips() {
+  // The same areas every other conversion uses.
+  if (const Desktop& desktop = CurrentDesktop(); !desktop.areas.empty()) return PrimaryScreenSize(desktop);
   const int dpi = ScreenDpi();
   return {PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi), PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi)};
 }

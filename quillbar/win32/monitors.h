@@ -8,7 +8,7 @@
 
 // The system's logical dots per inch.
 int ScreenDpi();
-// The primary screen's size in twips.
+// The primary screen's size in twips, at the primary monitor's own dpi.
 ScreenTwips PrimaryScreenTwips();
 
 // Every monitor, the primary one first. Read once and kept: a drag converts

@@ -15,13 +15,12 @@ bool EarlierInstanceRuns() {
   if (guard) return false;
   ScopedKernelHandle mutex(
       CreateMutexA(nullptr, FALSE, "Local\\Quillbar.Instance.{6F1D2C8A-94B3-4E57-A0C2-7B1E5D93F4A6}"));
-  const DWORD error = GetLastError();
-  if (mutex && error != ERROR_ALREADY_EXISTS) {
-    guard = std::move(mutex);
-    return false;
+  switch (InstanceLockFrom(mutex.get() != nullptr, GetLastError())) {
+    case InstanceLock::Ours: guard = std::move(mutex); return false;
+    case InstanceLock::HeldByAnother: return true;
+    case InstanceLock::Unavailable: return false;
   }
-  // ERROR_ACCESS_DENIED: the name exists and belongs to an earlier instance too.
-  return true;
+  return false;
 }
 
 StartupOps RealStartupOps() {

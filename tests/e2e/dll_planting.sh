@@ -46,7 +46,7 @@ if [ "$program" = quillbar ]; then
     check "a screen reader reads the palette's controls" reader_reads_palette
     check "a held press opens the menu" menu_pick 1 button1 0 3
     wait_log_grows "$ACAD_LOG" 0
-    check_bytes "the chosen command reaches AutoCAD" "$ACAD_LOG" '_ImportXYZ<CR>\n'
+    check_bytes "the chosen command reaches AutoCAD" "$ACAD_LOG" '<ESC><ESC>_ImportXYZ<CR>\n'
     xdotool mousemove $(point 1 lblMin) click 1
     check "\"/\" switches to the next layout" wait_layout 2
     xdotool mousemove $(point 2 lblX) click 1

@@ -36,7 +36,7 @@ choose() {
     return
   fi
   wait_log_grows "$LOG" "$before"
-  check_eq "Form$1 $2: entry $3 sends $6" "$6<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
+  check_eq "Form$1 $2: entry $3 sends $6" "<ESC><ESC>$6<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
 }
 
 screenshot() {

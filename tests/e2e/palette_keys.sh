@@ -151,5 +151,5 @@ vdriver gone --class '#32768' --timeout 3000 >/dev/null
 xdotool mousemove $(point 2 lblX) click 1
 check "the palette closes after the default action" wait_exit "$QB_PID" 15
 
-check_bytes "P in the menu sent _Landscape once" "$LOG" "_Landscape<CR>\n"
+check_bytes "P in the menu sent _Landscape once" "$LOG" "<ESC><ESC>_Landscape<CR>\n"
 e2e_done

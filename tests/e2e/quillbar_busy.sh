@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A busy AutoCAD refuses every call while the test's busy file exists. A command
 # refused for a moment arrives once, with no box; one refused throughout ends in
-# the busy box, and the palette then still sends the next command; a palette
+# the busy box, and the palette then still sends the next command; a screen
+# reader's default action during the wait opens no menu and loses no choice; a palette
 # closed while it waits stops trying at once; an error
 # AutoCAD raises after the wait still ends the palette with the error report.
 source "$(dirname "$0")/lib.sh"
@@ -25,7 +26,23 @@ sender=$!
 check "AutoCAD refuses while busy" wait_file "$REFUSALS" 20
 rm -f "$BUSY"
 check "the command is delivered without a box" wait_exit "$sender" 20
-check_bytes "it arrives once, unchanged" "$ACAD_LOG" '_Landscape<CR>\n'
+check_bytes "it arrives once, unchanged" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n'
+
+# A screen reader presses a command button while a choice waits: no menu opens
+# inside the wait, and the waiting choice arrives once AutoCAD is free.
+rm -f "$ACAD_LOG" "$REFUSALS"
+touch "$BUSY"
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
+sender=$!
+wait_file "$REFUSALS" 20
+wine "$A11Y_EXE" do --child 2
+# Two more refusals: the wait has handled what the reader posted.
+refused=$(wc -l <"$REFUSALS")
+for ((i = 0; i < 100; i++)); do [ "$(wc -l <"$REFUSALS")" -ge $((refused + 2)) ] && break; sleep 0.1; done
+rm -f "$BUSY"
+check "the waiting choice is delivered" wait_exit "$sender" 20
+check_eq "no menu opened" 0 "$(vdriver count --class '#32768' | tr -d '\r')"
+check_bytes "it arrives once" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n'
 
 # Busy throughout: the box after the wait; a choice made meanwhile is not acted on.
 rm -f "$ACAD_LOG" "$REFUSALS"
@@ -41,7 +58,7 @@ check "nothing arrived while busy" test ! -s "$ACAD_LOG"
 check "palette still open" palette_shown
 rm -f "$BUSY"
 vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
-check_bytes "the next choice arrives once" "$ACAD_LOG" '_Cross<CR>\n'
+check_bytes "the next choice arrives once" "$ACAD_LOG" '<ESC><ESC>_Cross<CR>\n'
 check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n'
 
 # Closed from the taskbar while AutoCAD is busy: the palette ends without another

@@ -12,14 +12,6 @@ MNU_LAND=mnuLAND
 MNU_SECTION=mnuSECTION
 printf '[Palette]\r\nformNumber=1\r\n' >"$APP/Vesk.ini"
 
-# The user acts in the stand-in AutoCAD; waits until it has taken the acts in.
-acad_act() {
-  printf '%s\n' "$@" >"$CONTROL.new"
-  mv "$CONTROL.new" "$CONTROL"
-  local i
-  for ((i = 0; i < 100; i++)); do [ -e "$CONTROL" ] || return 0; sleep 0.1; done
-  echo "FAIL: the stand-in did not take: $*"; exit 1
-}
 # A choice that must come back without any box: the command is handled when vdriver returns.
 choose_quietly() {
   vdriver command --class "$LAYOUT_CLASS" --item "$1" &
@@ -44,13 +36,13 @@ check "a choice returns without a box" choose_quietly $MNU_LAND
 acad_act "front 2"
 check "after a switch, the choice returns without a box" choose_quietly $MNU_LAND
 check_bytes "the drawing in front gets each command, once" "$ACAD_LOG" \
-  'Drawing1.dwg _Landscape<CR>\nDrawing2.dwg _Landscape<CR>\n'
+  'Drawing1.dwg <ESC><ESC>_Landscape<CR>\nDrawing2.dwg <ESC><ESC>_Landscape<CR>\n'
 acad_act "front 1" "close 1" "front 2"
 check "with the start-up drawing closed, no box" choose_quietly $MNU_SECTION
 acad_act "open" "close-on-send"
 check "a drawing closed as the command reaches it: no box" choose_quietly $MNU_SECTION
 check_bytes "the other drawing in front gets those" "$ACAD_LOG" \
-  'Drawing1.dwg _Landscape<CR>\nDrawing2.dwg _Landscape<CR>\nDrawing2.dwg _Cross<CR>\nDrawing2.dwg _Cross<CR>\n'
+  'Drawing1.dwg <ESC><ESC>_Landscape<CR>\nDrawing2.dwg <ESC><ESC>_Landscape<CR>\nDrawing2.dwg <ESC><ESC>_Cross<CR>\nDrawing2.dwg <ESC><ESC>_Cross<CR>\n'
 end_process "$QB_PID"
 acad_act quit
 check "the stand-in quit" wait_exit "$ACAD_PID" 20
@@ -64,7 +56,7 @@ check_eq "a choice tells that no drawing is open" "$NO_DRAWING" "$(choose_with_b
 check "palette still open" palette_shown
 acad_act open
 check "once a drawing is open, the choice returns without a box" choose_quietly $MNU_LAND
-check_bytes "and arrives there" "$ACAD_LOG" 'Drawing1.dwg _Landscape<CR>\n'
+check_bytes "and arrives there" "$ACAD_LOG" 'Drawing1.dwg <ESC><ESC>_Landscape<CR>\n'
 
 # AutoCAD quit and started again: the next choice arrives at the new one.
 acad_act quit
@@ -72,7 +64,7 @@ check "the stand-in quit" wait_exit "$ACAD_PID" 20
 rm -f "$ACAD_LOG"
 start_acad --log-drawing --control "$(winpath "$CONTROL")"
 check "after AutoCAD's restart, no box" choose_quietly $MNU_SECTION
-check_bytes "the restarted AutoCAD gets it" "$ACAD_LOG" 'Drawing1.dwg _Cross<CR>\n'
+check_bytes "the restarted AutoCAD gets it" "$ACAD_LOG" 'Drawing1.dwg <ESC><ESC>_Cross<CR>\n'
 
 # AutoCAD gone without a word (ended as by End task): the box, and the palette carries on.
 end_process "$ACAD_PID"
@@ -94,7 +86,7 @@ start_acad --versioned --control "$(winpath "$CONTROL")"
 start_quillbar
 check "palette shown beside a versioned AutoCAD" palette_shown
 check "the choice returns without a box" choose_quietly $MNU_LAND
-check_bytes "and arrives" "$ACAD_LOG" '_Landscape<CR>\n'
+check_bytes "and arrives" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n'
 end_process "$QB_PID"
 acad_act quit
 e2e_done

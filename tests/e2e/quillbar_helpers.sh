@@ -12,10 +12,11 @@ fresh_app() {
 }
 
 # Starts the stand-in AutoCAD with extra options; waits until it is set up.
-# Its log is $ACAD_LOG, its pid $ACAD_PID.
+# Its log is $ACAD_LOG, its pid $ACAD_PID; with ACAD_NAME set, its files are
+# named after it (a second stand-in beside the first).
 start_acad() {
-  ACAD_LOG=$E2E_DIR/acad-log.txt
-  local ready=$E2E_DIR/acad-ready
+  ACAD_LOG=$E2E_DIR/${ACAD_NAME:-acad}-log.txt
+  local ready=$E2E_DIR/${ACAD_NAME:-acad}-ready
   rm -f "$ready"
   wine_start "$ACAD_EXE" --log "$(winpath "$ACAD_LOG")" --ready "$(winpath "$ready")" "$@"
   ACAD_PID=$WINE_PID
@@ -27,6 +28,18 @@ start_acad() {
   done
   echo "FAIL: the stand-in AutoCAD did not come up"
   exit 1
+}
+
+# The user acts in the stand-in AutoCAD started with --control "$CONTROL"
+# (acad_act_in FILE ...: the one with that control file); waits until it has taken the acts in.
+acad_act() { acad_act_in "$CONTROL" "$@"; }
+acad_act_in() {
+  local control=$1 i
+  shift
+  printf '%s\n' "$@" >"$control.new"
+  mv "$control.new" "$control"
+  for ((i = 0; i < 100; i++)); do [ -e "$control" ] || return 0; sleep 0.1; done
+  echo "FAIL: the stand-in did not take: $*"; exit 1
 }
 
 # Starts $APP/Quillbar.exe; its pid is $QB_PID.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A menu command reaches the drawing as its name and one CR; a failure AutoCAD
+# A menu command reaches the drawing as two escapes, its name and one CR; a failure AutoCAD
 # raises itself ends the palette with the error report and saves nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
@@ -13,7 +13,7 @@ start_quillbar
 check "palette shown" palette_shown
 vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND
 vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
-check_bytes "commands arrive in order, each with one CR" "$ACAD_LOG" '_Landscape<CR>\n_Cross<CR>\n'
+check_bytes "commands arrive in order, each after two escapes and with one CR" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n<ESC><ESC>_Cross<CR>\n'
 end_process "$QB_PID"
 end_process "$ACAD_PID"
 

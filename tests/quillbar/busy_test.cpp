@@ -182,6 +182,20 @@ TEST_F(Deliver, AutoCADGoneTellsTheUserAndTheNextChoiceFindsTheNewOne) {
   EXPECT_EQ(acad.choose(), Delivery::Sent);
 }
 
+TEST_F(Deliver, AutoCADEndingWhileItIsReadIsNotRunningNotNoDrawing) {
+  // RPC_E_SERVER_DIED, RPC_E_DISCONNECTED, CO_E_OBJNOTCONNECTED: while reading
+  // ActiveDocument, and while attaching anew to the ending AutoCAD.
+  for (unsigned long error : {0x80010007ul, kDisconnected, 0x800401FDul})
+    for (AcadCall call : {AcadCall::ActiveDocument, AcadCall::Attach}) {
+      FakeAcad ending;
+      ending.failures[AcadCall::ActiveDocument] = {error};
+      if (call == AcadCall::Attach) ending.failures[AcadCall::Attach] = {error};
+      ending.running = call == AcadCall::Attach;  // else the attach finds none
+      EXPECT_EQ(ending.choose(), Delivery::NotRunning) << std::hex << error;
+      EXPECT_EQ(ending.boxes, Strings{NotRunningBoxText("_Landscape\r")}) << std::hex << error;
+    }
+}
+
 TEST_F(Deliver, OtherFailuresGoToTheErrorReportWithoutASecondTry) {
   // RPC_E_SERVER_DIED: the call may have run, so it is not sent elsewhere.
   for (unsigned long error : {kException, 0x80010007ul, 0x80070005ul}) {
@@ -220,6 +234,11 @@ TEST_F(Deliver, ChoicesWhileWaitingAreIgnoredNotNestedOrQueued) {
   EXPECT_EQ(nested, (std::vector<Delivery>{Delivery::Ignored, Delivery::Ignored}));
   EXPECT_TRUE(other.calls.empty());
   EXPECT_EQ(acad.taken, Strings{"Drawing1 _Landscape\r"});
+}
+
+TEST(BoxText, NamesTheCommandWithoutItsEscapesOrCR) {
+  EXPECT_EQ(NotRunningBoxText("\x1b\x1b_Cross\r"),
+            "AutoCAD is not running, so _Cross was not sent.\nStart AutoCAD, then choose the command again.");
 }
 
 TEST(RetryRejectedCallAnswer, WaitsOutRetryLaterWithinTheBudgetOnly) {

@@ -52,6 +52,23 @@ TEST(Desktop, OneMonitorIsPlainTwipsPerPixelOfItsDpi) {
   EXPECT_EQ(DesktopTwips(scaled, {300, 150}).y, 1500);
 }
 
+// After the scale changed without signing out, the system dpi still says the
+// old one: the primary screen's size follows the monitor's own dpi.
+TEST(Desktop, PrimaryScreenSizeIsAtTheMonitorsDpiNotTheSystems) {
+  struct Case {
+    int monitorDpi, systemDpi;
+    double width, height;
+  };
+  for (const Case& c : {Case{96, 96, 28800, 16200}, Case{144, 96, 19200, 10800}, Case{96, 144, 28800, 16200},
+                        Case{192, 120, 14400, 8100}}) {
+    const Desktop d = LayOutDesktop({{0, 0, 1920, 1080, c.monitorDpi}, {1920, 0, 3840, 1080, 96}}, c.systemDpi);
+    const ScreenTwips size = PrimaryScreenSize(d);
+    EXPECT_EQ(size.width, c.width) << c.monitorDpi << " on " << c.systemDpi;
+    EXPECT_EQ(size.height, c.height) << c.monitorDpi << " on " << c.systemDpi;
+  }
+  EXPECT_EQ(PrimaryScreenSize(LayOutDesktop({}, 96)).width, 0);
+}
+
 TEST(Desktop, MixedScalesTileOutwardFromThePrimaryAndEveryPixelConvertsBack) {
   // A 150 % laptop with a 100 % monitor above: the one above spans the laptop's
   // whole width in twips, so a point above the laptop and right of that monitor

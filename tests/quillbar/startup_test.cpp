@@ -78,6 +78,20 @@ struct StartupTest : testing::Test {
   FakePlatform platform;
 };
 
+// CreateMutex's handle and last error: taken or denied (an administrator's copy
+// holds it) is a second copy; any other failure goes on without the lock.
+TEST(InstanceLock, DeniedIsAnotherCopyOtherFailuresAreNot) {
+  struct Case {
+    bool handle;
+    unsigned long error;
+    InstanceLock lock;
+  };
+  for (const Case& c : {Case{true, 0, InstanceLock::Ours}, Case{true, 183, InstanceLock::HeldByAnother},
+                        Case{false, 5, InstanceLock::HeldByAnother}, Case{false, 8, InstanceLock::Unavailable},
+                        Case{false, 123, InstanceLock::Unavailable}, Case{false, 0, InstanceLock::Unavailable}})
+    EXPECT_EQ(InstanceLockFrom(c.handle, c.error), c.lock) << c.handle << " " << c.error;
+}
+
 TEST_F(StartupTest, EarlierInstanceShowsOnlyItsBox) {
   platform.earlierInstance = true;
   platform.acadRunning = false;  // a second copy without AutoCAD still says only this

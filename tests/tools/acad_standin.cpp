@@ -4,10 +4,10 @@
 //
 //   acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send]
 //            [--drawings N] [--null-document] [--log-drawing] [--control FILE]
-//            [--busy-while FILE [--refusals FILE]]
+//            [--busy-while FILE [--refusals FILE]] [--running N] [--window TITLE]
 //
 // --log FILE     each SendCommand string is appended as one line, CR shown as
-//                <CR> and LF as <LF>, written through at once
+//                <CR>, LF as <LF> and escape as <ESC>, written through at once
 // --ready FILE   created once the stand-in is set up (registered, or not when
 //                asked not to), so a test can wait for it
 // --no-register  run without registering: AutoCAD still loading
@@ -27,10 +27,18 @@
 //                  close N        DrawingN is closed; calls on it fail as disconnected
 //                  close-on-send  the drawing in front closes as the next command
 //                                 reaches it (AutoCAD closing an untouched drawing)
+//                  raise          its main window comes to the front
+//                  minimise       its main window is minimised
 //                  quit           AutoCAD ends (its object is revoked)
 // --busy-while FILE  while FILE exists every incoming call is refused, as a
 //                busy AutoCAD does (its message filter answers SERVERCALL_REJECTED)
 // --refusals FILE    each refused call is appended to FILE as one line
+// --running N    a command is running, N prompts deep: a string that does not
+//                start with N escapes is typed into it and logged after
+//                "into the running command: "; N escapes end it and the rest
+//                runs as a command, which then waits at its first prompt (N = 1)
+// --window TITLE the main window (the application's HWND) is shown, titled
+//                TITLE; otherwise it is hidden
 //
 // It runs until "quit", its window ("VeskAcadStandin") gets WM_CLOSE or the process is ended.
 #include <windows.h>
@@ -57,6 +65,8 @@ constexpr const wchar_t* kVersionedProgId = L"AutoCAD.Application.24";
 std::wstring g_logPath;
 bool g_failSend = false, g_nullDocument = false, g_logDrawing = false, g_closeOnSend = false;
 std::wstring g_busyPath, g_refusalsPath, g_controlPath;
+int g_runningDepth = -1;  // prompts deep of the running command; -1: not tracked
+HWND g_window = nullptr;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -80,7 +90,9 @@ void AppendLine(const std::wstring& path, const std::string& bytes) {
 void LogCommand(const std::wstring& drawing, const std::wstring& command) {
   std::wstring line = g_logDrawing ? drawing + L" " : L"";
   for (wchar_t c : command) {
-    if (c == L'\r')
+    if (c == 0x1b)
+      line += L"<ESC>";
+    else if (c == L'\r')
       line += L"<CR>";
     else if (c == L'\n')
       line += L"<LF>";
@@ -120,7 +132,7 @@ struct Member {
   DISPID id;
 };
 
-constexpr DISPID kActiveDocument = 1, kSendCommand = 2, kName = 3;
+constexpr DISPID kActiveDocument = 1, kSendCommand = 2, kName = 3, kHwnd = 4;
 
 struct Object : IDispatch {
   const Member* members;
@@ -159,9 +171,9 @@ struct Object : IDispatch {
                                    EXCEPINFO* info, UINT* badArg) override;
 };
 
-const Member kAppMembers[] = {{L"ActiveDocument", kActiveDocument}, {L"Name", kName}};
+const Member kAppMembers[] = {{L"ActiveDocument", kActiveDocument}, {L"Name", kName}, {L"HWND", kHwnd}};
 const Member kDocMembers[] = {{L"SendCommand", kSendCommand}, {L"Name", kName}};
-Object g_app(kAppMembers, 2, L"AutoCAD");
+Object g_app(kAppMembers, 3, L"AutoCAD");
 // Every drawing ever opened, numbered from 1; they live for the whole process.
 std::vector<Object*> g_drawings;
 // The open drawings, the one in front last.
@@ -206,6 +218,13 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DI
     }
     return S_OK;
   }
+  if (this == &g_app && id == kHwnd && (flags & DISPATCH_PROPERTYGET)) {
+    if (result) {
+      result->vt = VT_I8;
+      result->llVal = reinterpret_cast<LONG_PTR>(g_window);
+    }
+    return S_OK;
+  }
   if (this == &g_app && id == kActiveDocument && (flags & DISPATCH_PROPERTYGET)) {
     if (params && params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
     // AutoCAD's "zero document" state: no drawing is active.
@@ -233,6 +252,15 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DI
       CloseDrawing(this);
       return RPC_E_DISCONNECTED;
     }
+    if (g_runningDepth > 0) {
+      const size_t escapes = std::min(command.find_first_not_of(L'\x1b'), command.size());
+      if (escapes < static_cast<size_t>(g_runningDepth)) {
+        g_runningDepth -= static_cast<int>(escapes);
+        LogCommand(name, L"into the running command: " + command);
+        return S_OK;
+      }
+    }
+    if (g_runningDepth >= 0) g_runningDepth = 1;
     LogCommand(name, command);
     return S_OK;
   }
@@ -260,6 +288,10 @@ void ActOnControlFile(HWND window) {
       CloseDrawing(Drawing(number));
     else if (act == "close-on-send")
       g_closeOnSend = true;
+    else if (act == "raise")
+      SetForegroundWindow(window);
+    else if (act == "minimise")
+      ShowWindow(window, SW_MINIMIZE);
     else if (act == "quit")
       DestroyWindow(window);
   }
@@ -305,6 +337,7 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring readyPath;
   bool registerObject = true, versioned = false;
+  std::wstring windowTitle;
   int drawings = 1;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
@@ -330,6 +363,10 @@ int main() {
       g_busyPath = argv[++i];
     else if (arg == L"--refusals" && i + 1 < argc)
       g_refusalsPath = argv[++i];
+    else if (arg == L"--running" && i + 1 < argc)
+      g_runningDepth = _wtoi(argv[++i]);
+    else if (arg == L"--window" && i + 1 < argc)
+      windowTitle = argv[++i];
     else {
       fwprintf(stderr, L"acad stand-in: unknown argument %ls\n", argv[i]);
       return 2;
@@ -339,7 +376,7 @@ int main() {
   if (g_logPath.empty()) {
     fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send] "
                      L"[--drawings N] [--null-document] [--log-drawing] [--control FILE] "
-                     L"[--busy-while FILE [--refusals FILE]]\n");
+                     L"[--busy-while FILE [--refusals FILE]] [--running N] [--window TITLE]\n");
     return 2;
   }
 
@@ -350,9 +387,15 @@ int main() {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"VeskAcadStandin";
   RegisterClassW(&wc);
-  // Hidden: it only receives WM_CLOSE from a test that wants the stand-in gone.
-  HWND window = CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                              wc.hInstance, nullptr);
+  // Hidden unless asked for: it then only receives WM_CLOSE from a test that
+  // wants the stand-in gone.
+  HWND window = windowTitle.empty()
+                    ? CreateWindowW(L"VeskAcadStandin", L"AutoCAD stand-in", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                    nullptr, wc.hInstance, nullptr)
+                    : CreateWindowW(L"VeskAcadStandin", windowTitle.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 400, 300,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+  g_window = window;
+  if (!windowTitle.empty()) ShowWindow(window, SW_SHOW);
   if (!g_controlPath.empty()) SetTimer(window, 1, 50, nullptr);
   for (int i = 0; i < drawings; ++i) OpenDrawing();
   // The first drawing is in front.

@@ -165,6 +165,27 @@ int Command(const Args& a) {
   return 0;
 }
 
+// Waits until the foreground window is titled T (any window without --title)
+// and prints its class and title; exit code 3 with the last one seen when it is not.
+int Foreground(const Args& a) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const HWND w = GetForegroundWindow();
+    if (!a.hasTitle || (w && TitleOf(w) == a.title) || GetTickCount() - start > a.timeoutMs) {
+      std::printf("class=\"%s\" title=\"%s\"\n", w ? ClassOf(w).c_str() : "", w ? TitleOf(w).c_str() : "");
+      return !a.hasTitle || (w && TitleOf(w) == a.title) ? 0 : 3;
+    }
+    Sleep(50);
+  }
+}
+
+// The titles of the shown, titled top-level windows, one a line, the top-most first.
+int ZOrder() {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (IsWindowVisible(w) && !TitleOf(w).empty()) std::printf("%s\n", TitleOf(w).c_str());
+  return 0;
+}
+
 // Asks the window to close, as the taskbar's Close does; returns at once.
 int Close(const Args& a) {
   HWND w = WaitFor(a);
@@ -343,6 +364,8 @@ int Usage() {
                "       vdriver count --class C [--title T]\n"
                "       vdriver command --class C --id N|--item mnuNAME [--timeout MS]\n"
                "       vdriver close --class C [--timeout MS]\n"
+               "       vdriver foreground [--title T] [--timeout MS]\n"
+               "       vdriver zorder\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
                "       vdriver screen | list | layouts | menus\n");
@@ -377,6 +400,8 @@ int main(int argc, char** argv) {
   if (a.verb == "count") return Count(a);
   if (a.verb == "command" && (a.hasClass || a.hasTitle)) return Command(a);
   if (a.verb == "close" && a.hasClass) return Close(a);
+  if (a.verb == "foreground") return Foreground(a);
+  if (a.verb == "zorder") return ZOrder();
   if (a.verb == "drag" && a.hasClass) return Drag(a);
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
