@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = in.ConsumeRemainingBytesAsString();
 
   size_t count = 0;
-  Check(ReplaceText(text, search, replacement, &count) == Reference(text, search, replacement));
+  Check(ReplaceText(text, search, replacement, 1252, &count) == Reference(text, search, replacement));
   // The count decides whether the file is written at all.
   Check((count == 0) == (search.empty() || text.find(search) == std::string::npos));
 
-  const std::string replaced = ReplaceFileName(text, search, replacement, &count);
+  const std::string replaced = ReplaceFileName(text, search, replacement, 1252, &count);
   if (search.empty() || text.find(search) == std::string::npos) Check(replaced == text && count == 0);
   if (count == 0) Check(replaced == text);
   return 0;

@@ -4,6 +4,7 @@
 
 #include "error.h"
 #include "ini.h"
+#include "letters.h"
 #include "platform.h"
 #include "text.h"
 
@@ -18,18 +19,15 @@ int Box(const PlatformOps& platform, const std::string& text, unsigned style) {
   return platform.messageBox(text, kProgramTitle, style);
 }
 
-std::string WithSlashes(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
+
 
 }  // namespace
 
-RunNames DeriveNames(const std::string& programFolder) {
+RunNames DeriveNames(const std::string& programFolder, unsigned codePage) {
   RunNames n;
   n.programFolder = programFolder;
   n.folderPrefix = programFolder + "\\";
-  const size_t lastSeparator = programFolder.rfind('\\');
+  const size_t lastSeparator = FindLastLetter(codePage, programFolder, '\\');
   n.baseName = lastSeparator == std::string::npos ? programFolder : programFolder.substr(lastSeparator + 1);
   n.dvbName = n.baseName + ".dvb";
   n.lspName = n.baseName + ".lsp";
@@ -75,8 +73,8 @@ void Main(const PlatformOps& platform) {
     Box(platform, UnspellableFolderText(), kBoxOk | kIconStop);
     return;
   }
-  const RunNames n = DeriveNames(folder.path);
-  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files);
+  const RunNames n = DeriveNames(folder.path, platform.codePage);
+  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
   std::string oldPath = storedFolder + n.dvbName;
   std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;
@@ -85,8 +83,8 @@ void Main(const PlatformOps& platform) {
   if (Box(platform, AskText(n, oldPath, newPath), askStyle) != kAnswerOk) return;
 
   // The .lsp file names the .dvb file with "/" separators.
-  oldPath = WithSlashes(oldPath);
-  newPath = WithSlashes(newPath);
+  oldPath = ReplaceLetter(platform.codePage, oldPath, '\\', "/");
+  newPath = ReplaceLetter(platform.codePage, newPath, '\\', "/");
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
   // stands for whatever path ends in it, and that whole path is replaced.
   const ReplaceOutcome outcome = storedFolder.empty()
@@ -103,8 +101,8 @@ void Main(const PlatformOps& platform) {
     return;
   }
   Box(platform, FixedText(n), kBoxOk | kIconInformation);
-  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files);
-  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files) != n.folderPrefix)
+  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files, platform.codePage);
+  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage) != n.folderPrefix)
     Box(platform, NotStoredText(n), kBoxOk | kIconStop);
 }
 

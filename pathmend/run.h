@@ -17,7 +17,8 @@ struct RunNames {
   std::string settingsPath;   // folder prefix + base name + ".ini"
 };
 
-RunNames DeriveNames(const std::string& programFolder);
+// The folder's path is read letter by letter in `codePage`.
+RunNames DeriveNames(const std::string& programFolder, unsigned codePage);
 
 // The boxes' texts; lines are separated by a single LF.
 std::string AskText(const RunNames& names, const std::string& oldPath, const std::string& newPath);

@@ -11,8 +11,9 @@
 // once: the scan goes on after each occurrence, so replaced text is never searched
 // again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
 // One pass and no more than one new buffer: a result that is not longer reuses `text`'s.
+// Only an occurrence that starts on a letter of `codePage` counts.
 // `count`, when given, receives the number of occurrences replaced.
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement,
+std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement, unsigned codePage,
                         size_t* count = nullptr);
 
 // Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
@@ -24,7 +25,7 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
 // opening double quote. Outside a string it begins at the start of the line or the
 // last blank. A bare name is replaced by `newPath` alone. `count` as above.
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
-                            size_t* count = nullptr);
+                            unsigned codePage, size_t* count = nullptr);
 
 // What a replacement in a file came to.
 enum class ReplaceOutcome {

@@ -24,7 +24,7 @@ class ReplaceCases : public testing::TestWithParam<ReplaceCase> {};
 
 TEST_P(ReplaceCases, ReplacesEachOccurrenceOnce) {
   const ReplaceCase& c = GetParam();
-  EXPECT_EQ(ReplaceText(c.text, c.search, c.replacement), c.expected);
+  EXPECT_EQ(ReplaceText(c.text, c.search, c.replacement, 1252), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,6 +46,35 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"NulBytes", std::string("a\0b\0a", 5), std::string("\0", 1), "-", "a-b-a"}),
     [](const auto& info) { return info.param.name; });
 
+// A match starts on a letter: in 932, 83 43 is one letter whose second byte is the
+// code of "C", and ソ (83 5C) before a name is no separator and no escape.
+struct CodePageCase {
+  const char* name;
+  unsigned codePage;
+  bool firstRun;  // the whole-name rule instead of the old path
+  std::string text, expected;
+};
+
+class CodePageCases : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageCases, MatchesStartOnLetters) {
+  const CodePageCase& c = GetParam();
+  EXPECT_EQ(c.firstRun ? ReplaceFileName(c.text, "Vesk.dvb", "D:/T/Vesk.dvb", c.codePage)
+                       : ReplaceText(c.text, "C:/Apps/Vesk/Vesk.dvb", "D:/T/Vesk.dvb", c.codePage),
+            c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, CodePageCases,
+    testing::Values(
+        CodePageCase{"SecondByteIsNoDrive", 932, false, "x\x83" "C:/Apps/Vesk/Vesk.dvb", "x\x83" "C:/Apps/Vesk/Vesk.dvb"},
+        CodePageCase{"WesternBytesAreLetters", 1252, false, "x\x83" "C:/Apps/Vesk/Vesk.dvb", "x\x83" "D:/T/Vesk.dvb"},
+        CodePageCase{"PairedLeadBytes", 936, false, "\x81\x81" "C:/Apps/Vesk/Vesk.dvb", "\x81\x81" "D:/T/Vesk.dvb"},
+        CodePageCase{"SecondByteIsNoSeparator", 932, true, "(load \"\x83\x5CVesk.dvb\")", "(load \"\x83\x5CVesk.dvb\")"},
+        CodePageCase{"SecondByteIsNoEscape", 932, true, "(princ \"\x83\x5C\") x/Vesk.dvb", "(princ \"\x83\x5C\") D:/T/Vesk.dvb"},
+        CodePageCase{"BigFiveSeparatorAfterLetter", 950, true, "\"C:/\xA5\x5C/Vesk.dvb\"", "\"D:/T/Vesk.dvb\""}),
+    [](const auto& info) { return info.param.name; });
+
 struct FileNameCase {
   const char* name;
   std::string text, expected;
@@ -54,7 +83,7 @@ struct FileNameCase {
 class FileNameCases : public testing::TestWithParam<FileNameCase> {};
 
 TEST_P(FileNameCases, ReplacesWholeNamesWithTheirPaths) {
-  EXPECT_EQ(ReplaceFileName(GetParam().text, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"), GetParam().expected);
+  EXPECT_EQ(ReplaceFileName(GetParam().text, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb", 1252), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

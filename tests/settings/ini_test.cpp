@@ -118,6 +118,39 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"HeaderOnFirstLineFound", "[palette]\r\n", "PALETTE", "formNumber", "2", "[palette]\r\nformNumber=2\r\n"}),
     [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
+// In a double-byte code page a letter's second byte may be the code of "[" (ー is
+// 81 5B) or of an ASCII capital (ア is 83 41): a folder holding them is written
+// and read back, and ア is not ダ (83 61) in another letter case. In 1252 the same
+// bytes are two letters, so "[" ends the section and 41 lowers.
+struct CodePageCase {
+  const char* name;
+  unsigned codePage;
+  std::string value, section, otherSection;  // otherSection must not match section
+  bool readsBack;
+};
+
+class CodePageCases : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageCases, WrittenValueReadsBackLetterByLetter) {
+  const CodePageCase& c = GetParam();
+  std::string text = "[" + c.otherSection + "]\r\nSoftwarePath=other\r\n";
+  text = IniTextWithValue(text, c.section, "SoftwarePath", "C:\\old\\", c.codePage);
+  text = IniTextWithValue(text, c.section, "SoftwarePath", c.value, c.codePage);
+  EXPECT_EQ(IniValueFromText(text, c.section, "SoftwarePath", c.codePage), c.readsBack ? c.value : "") << text;
+  EXPECT_EQ(IniValueFromText(text, c.otherSection, "SoftwarePath", c.codePage), "other");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, CodePageCases,
+    testing::Values(
+        CodePageCase{"Japanese", 932, "C:\\\x83\x66\x81\x5B\x83\x5E\\\x83\x5C\\", "\x83\x41", "\x83\x61", true},
+        CodePageCase{"SimplifiedChinese", 936, "C:\\\x81\x5B\\", "\x81\x41", "\x81\x61", true},
+        CodePageCase{"Korean", 949, "C:\\\x81\x5B\\", "\xB0\x41", "\xB0\x61", true},
+        CodePageCase{"TraditionalChinese", 950, "C:\\\xA5\x5B\\", "\xA5\x41", "\xA5\x61", true},
+        CodePageCase{"WesternBracketEndsTheSection", 1252, "C:\\\x81\x5B\\", "Vesk", "Other", false},
+        CodePageCase{"Utf8", kCodePageUtf8, "C:\\\xE3\x83\xBC\\", "\xE3\x83\xBC", "\xE3\x83\xBD", true}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(WriteIniValue, FilesBeyondSixteenBitPositionsAreWritten) {
   for (size_t size : {40u * 1024, 5u * 1024 * 1024}) {
     TempDir dir;
