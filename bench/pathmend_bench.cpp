@@ -99,7 +99,7 @@ void ReplaceInMemory(benchmark::State& state) {
   std::string text = RealFiles().readAll(path);
   bool forth = true;
   for (auto _ : state) {
-    text = forth ? ReplaceText(std::move(text), kOld, kNew, 1252) : ReplaceText(std::move(text), kNew, kOld, 1252);
+    text = forth ? ReplacePath(text, kOld, kNew, 1252) : ReplacePath(text, kNew, kOld, 1252);
     benchmark::DoNotOptimize(text.data());
     forth = !forth;
   }

@@ -75,29 +75,27 @@ void Main(const PlatformOps& platform) {
   }
   const RunNames n = DeriveNames(folder.path, platform.codePage);
   const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
-  std::string oldPath = storedFolder + n.dvbName;
-  std::string newPath = n.folderPrefix + n.dvbName;
+  const std::string oldPath = storedFolder + n.dvbName;
+  const std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;
 
   const unsigned askStyle = kBoxOkCancel | kIconQuestion | kDefaultButton2;
   if (Box(platform, AskText(n, oldPath, newPath), askStyle) != kAnswerOk) return;
 
-  // The .lsp file names the .dvb file with "/" separators.
-  oldPath = ReplaceLetter(platform.codePage, oldPath, '\\', "/");
-  newPath = ReplaceLetter(platform.codePage, newPath, '\\', "/");
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
-  // stands for whatever path ends in it, and that whole path is replaced.
-  const ReplaceOutcome outcome = storedFolder.empty()
-                                     ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, newPath)
-                                     : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
+  // stands for whatever path ends in it, and that whole path becomes the new one with "/".
+  const ReplaceOutcome outcome =
+      storedFolder.empty()
+          ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, ReplaceLetter(platform.codePage, newPath, '\\', "/"))
+          : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (outcome == ReplaceOutcome::FileMissing) {
     Box(platform, NotFixedText(n), kBoxOk | kIconStop);
     return;
   }
   // Storing the folder now would make the next run believe all is well while
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
-  if (outcome == ReplaceOutcome::NothingFound) {
-    Box(platform, NotFoundText(n, oldPath), kBoxOk | kIconWarning);
+  if (outcome == ReplaceOutcome::NothingFound || outcome == ReplaceOutcome::AlreadyNew) {
+    Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kBoxOk | kIconWarning);
     return;
   }
   Box(platform, FixedText(n), kBoxOk | kIconInformation);

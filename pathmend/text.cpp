@@ -1,65 +1,119 @@
 #include "text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "encoding.h"
 #include "fileio.h"
 #include "letters.h"
 #include "platform.h"
 
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement, unsigned codePage,
+namespace {
+
+// One spelling of a path, sought in any letter case from left to right.
+struct Spelling {
+  std::string lower;        // the spelling in lower case
+  std::string replacement;  // the new path in the same spelling
+  size_t anchor;            // a byte of `lower` that has no other letter case (":", ".", a separator); npos if none
+  size_t known = 0;         // IsLetterStart's bound for this spelling's candidates, which come in order
+};
+
+// Where `s` next occurs at or after `from`, on a letter; npos when nowhere. A
+// candidate is found by its anchor byte (memchr), then compared letter by letter
+// against the lower-case spelling: single-byte letters through the code page's
+// lower case, two-byte letters exactly.
+size_t NextOccurrence(std::string_view text, Spelling& s, unsigned codePage, const LowerTable& lower, size_t from) {
+  const size_t length = s.lower.size();
+  const auto matches = [&](size_t p) {
+    if (p + length > text.size() || !IsLetterStart(codePage, text, p, s.known)) return false;
+    for (size_t i = 0; i < length;) {
+      const size_t letter = LetterLength(codePage, text, p + i);
+      if (letter == 2) {
+        if (i + 2 > length || text.compare(p + i, 2, s.lower, i, 2) != 0) return false;
+      } else if (lower[static_cast<unsigned char>(text[p + i])] != static_cast<unsigned char>(s.lower[i])) {
+        return false;
+      }
+      i += letter;
+    }
+    return true;
+  };
+  if (s.anchor == std::string_view::npos) {
+    for (size_t p = from; p + length <= text.size(); ++p)
+      if (matches(p)) return p;
+    return std::string_view::npos;
+  }
+  for (size_t a = text.find(s.lower[s.anchor], from + s.anchor); a != std::string_view::npos;
+       a = text.find(s.lower[s.anchor], a + 1))
+    if (matches(a - s.anchor)) return a - s.anchor;
+  return std::string_view::npos;
+}
+
+// The path with "/" for each "\", and with each "\" doubled: the two ways an
+// AutoLISP string names a file.
+std::array<std::string, 2> Spellings(std::string_view path, unsigned codePage) {
+  return {ReplaceLetter(codePage, path, '\\', "/"), ReplaceLetter(codePage, path, '\\', "\\\\")};
+}
+
+std::array<Spelling, 2> SpellingsToFind(std::string_view oldPath, std::string_view newPath, unsigned codePage) {
+  const auto olds = Spellings(oldPath, codePage), news = Spellings(newPath, codePage);
+  std::array<Spelling, 2> spellings;
+  for (size_t i = 0; i < 2; ++i) {
+    Spelling& s = spellings[i];
+    s.lower = LowerCopy(olds[i], codePage);
+    s.replacement = news[i];
+    s.anchor = FindLetter(codePage, s.lower, ':');
+    if (s.anchor == std::string::npos) s.anchor = FindLastLetter(codePage, s.lower, '.');
+    if (s.anchor == std::string::npos) s.anchor = FindLetter(codePage, s.lower, i == 0 ? '/' : '\\');
+  }
+  return spellings;
+}
+
+}  // namespace
+
+std::string ReplacePath(std::string_view text, std::string_view oldPath, std::string_view newPath, unsigned codePage,
                         size_t* count) {
   size_t ignored = 0;
   size_t& replaced = count ? *count : ignored;
   replaced = 0;
-  if (search.empty()) return text;
-  const std::string_view original(text);
-  // The next occurrence that starts on a letter; the search text is whole letters,
-  // so it then ends on one too. `from` always starts a letter, and the look back
-  // never goes before it: the bytes there may already be overwritten.
-  size_t known = 0;
-  const auto next = [&](size_t from) {
-    known = std::max(known, from);
-    size_t found = original.find(search, from);
-    while (found != std::string_view::npos && !IsLetterStart(codePage, original, found, known))
-      found = original.find(search, found + 1);
-    return found;
-  };
-  if (replacement.size() <= search.size()) {
-    // The result is never longer: it is built in the same buffer, behind the scan.
-    // Each write ends at or before the end of the occurrence just found, and the
-    // scan reads only after it.
-    char* const out = text.data();
-    size_t written = 0, copied = 0;
-    for (size_t found = next(0); found != std::string_view::npos; found = next(copied)) {
-      std::memmove(out + written, out + copied, found - copied);
-      written += found - copied;
-      std::memcpy(out + written, replacement.data(), replacement.size());
-      written += replacement.size();
-      copied = found + search.size();
-      ++replaced;
-    }
-    std::memmove(out + written, out + copied, text.size() - copied);
-    text.resize(written + text.size() - copied);
-    return text;
+  if (oldPath.empty()) return std::string(text);
+  std::array<Spelling, 2> spellings = SpellingsToFind(oldPath, newPath, codePage);
+  const LowerTable& lower = LowerTableFor(codePage);
+  // Every occurrence first, left to right and each after the last one's end, so
+  // that the result is built in one allocation of its exact size.
+  std::vector<std::pair<size_t, const Spelling*>> found;
+  std::array<size_t, 2> next{};
+  for (size_t i = 0; i < 2; ++i) next[i] = NextOccurrence(text, spellings[i], codePage, lower, 0);
+  size_t size = text.size();
+  for (;;) {
+    const size_t i = next[1] < next[0] ? 1 : 0;  // the "/" spelling where both start at once
+    if (next[i] == std::string_view::npos) break;
+    const size_t at = next[i], end = at + spellings[i].lower.size();
+    found.emplace_back(at, &spellings[i]);
+    size += spellings[i].replacement.size() - spellings[i].lower.size();
+    for (size_t k = 0; k < 2; ++k)
+      if (next[k] < end) next[k] = NextOccurrence(text, spellings[k], codePage, lower, end);
   }
-  // Longer: the exact size first, so the result is built in one allocation.
-  for (size_t found = next(0); found != std::string_view::npos; found = next(found + search.size())) ++replaced;
-  if (replaced == 0) return text;
+  replaced = found.size();
   std::string out;
-  out.reserve(text.size() + replaced * (replacement.size() - search.size()));
+  out.reserve(size);
   size_t copied = 0;
-  known = 0;
-  for (size_t found = next(0); found != std::string_view::npos; found = next(copied)) {
-    out.append(original, copied, found - copied);
-    out.append(replacement);
-    copied = found + search.size();
+  for (const auto& [at, spelling] : found) {
+    out.append(text, copied, at - copied);
+    out.append(spelling->replacement);
+    copied = at + spelling->lower.size();
   }
-  out.append(original, copied);
+  out.append(text, copied);
   return out;
+}
+
+size_t CountPath(std::string_view text, std::string_view path, unsigned codePage) {
+  size_t count = 0;
+  ReplacePath(text, path, path, codePage, &count);
+  return count;
 }
 
 namespace {
@@ -173,14 +227,16 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
 
 namespace {
 
-using Change = std::function<std::string(std::string text, const std::string& from, const std::string& to,
+using Change = std::function<std::string(std::string_view text, const std::string& from, const std::string& to,
                                          unsigned codePage, size_t& count)>;
 
 // `from` and `to` come in the ANSI code page. A file in UTF-8 (with the mark, or
 // valid UTF-8 with a character beyond ASCII) is searched and written in UTF-8,
-// its mark kept in front; any other file stays in the ANSI code page.
+// its mark kept in front; any other file stays in the ANSI code page. `count`
+// receives the number of occurrences replaced.
 ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from,
-                           const std::string& to, const Change& change) {
+                           const std::string& to, const Change& change, size_t& count) {
+  count = 0;
   if (platform.files.probe(path) != FileKind::Plain) {
     platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
     return ReplaceOutcome::FileMissing;
@@ -188,13 +244,13 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
   std::string text = platform.files.readAll(path);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
-  size_t count = 0;
   if (marked || IsUtf8WithMultiByte(text)) {
-    if (marked) text.erase(0, kUtf8Mark.size());  // a name right after the mark still starts the text
-    changed = change(std::move(text), platform.ansiToUtf8(from), platform.ansiToUtf8(to), kCodePageUtf8, count);
+    // A name right after the mark still starts the text.
+    const std::string_view body = std::string_view(text).substr(marked ? kUtf8Mark.size() : 0);
+    changed = change(body, platform.ansiToUtf8(from), platform.ansiToUtf8(to), kCodePageUtf8, count);
     if (marked) changed.insert(0, kUtf8Mark);
   } else {
-    changed = change(std::move(text), from, to, platform.codePage, count);
+    changed = change(text, from, to, platform.codePage, count);
   }
   if (count == 0) return ReplaceOutcome::NothingFound;
   // Never written in place: the new content replaces the file in one step or not at all.
@@ -204,18 +260,29 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
 
 }  // namespace
 
-ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
-                                 const std::string& replacement) {
-  return RewriteFile(platform, path, search, replacement,
-                     [](std::string text, const std::string& from, const std::string& to, unsigned codePage, size_t& count) {
-                       return ReplaceText(std::move(text), from, to, codePage, &count);
-                     });
+ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
+                                 const std::string& newPath) {
+  bool newThere = false;
+  size_t count = 0;
+  const ReplaceOutcome outcome = RewriteFile(
+      platform, path, oldPath, newPath,
+      [&newThere](std::string_view text, const std::string& from, const std::string& to, unsigned codePage,
+                  size_t& replaced) {
+        std::string changed = ReplacePath(text, from, to, codePage, &replaced);
+        newThere = replaced == 0 && CountPath(text, to, codePage) > 0;
+        return changed;
+      },
+      count);
+  return outcome == ReplaceOutcome::NothingFound && newThere ? ReplaceOutcome::AlreadyNew : outcome;
 }
 
 ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,
                                      const std::string& fileName, const std::string& newPath) {
-  return RewriteFile(platform, path, fileName, newPath,
-                     [](std::string text, const std::string& from, const std::string& to, unsigned codePage, size_t& count) {
-                       return ReplaceFileName(text, from, to, codePage, &count);
-                     });
+  size_t count = 0;
+  return RewriteFile(
+      platform, path, fileName, newPath,
+      [](std::string_view text, const std::string& from, const std::string& to, unsigned codePage, size_t& replaced) {
+        return ReplaceFileName(text, from, to, codePage, &replaced);
+      },
+      count);
 }

@@ -50,6 +50,11 @@ struct Run : testing::Test {
     std::replace(p.begin(), p.end(), '\\', '/');
     return p;
   }
+  static std::string Doubled(const std::string& p) {
+    std::string out;
+    for (char c : p) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+  }
   static std::string Lsp(const std::string& dvbPath) {
     return ";; Vesk start-up\r\n(vl-vbaload \"" + dvbPath + "\")\r\n(princ \"\xC4\xE9 ok\")\r\n";
   }
@@ -82,12 +87,13 @@ TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
 }
 
 TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
-  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:/Apps/Vesk/Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   Main(desktop->platform);
   EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
-  // Only the exact "/" form is replaced.
-  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Slashed(newDvb) + "\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  // Both spellings in any letter case, each in its own; single backslashes are escapes, no path.
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Doubled(newDvb) + "\" " + Slashed(newDvb) +
+                                " C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
   // A second run from the same folder finds nothing to do.
   Boxes().clear();
@@ -95,16 +101,16 @@ TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// The old path not in the .lsp file in its "/" form (commonly it is written with
-// doubled backslashes), or on the first run no whole path of the name: a warning,
+// The old path in neither spelling in the .lsp file (here with single backslashes,
+// which AutoLISP reads as escapes), or on the first run no whole path of the name: a warning,
 // the .lsp file untouched and the folder not stored, so the next run asks again.
 TEST_F(Run, OldPathNotFoundChangesNothingAndSaysSo) {
-  const std::string doubled = Lsp("C:\\\\Apps\\\\Vesk\\\\Vesk.dvb");
+  const std::string single = Lsp("C:\\Apps\\Vesk\\Vesk.dvb");
   const auto notFound = [](const std::string& oldPath) {
     return Box{oldPath + " was not found in Vesk.lsp, so nothing was changed.\nCheck the path to Vesk.dvb in Vesk.lsp "
                "and in AutoCAD's Startup Suite.", "Pathmend", kWarning};
   };
-  WriteBytes(lsp, doubled);
+  WriteBytes(lsp, single);
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
   const auto lspTime = fs::last_write_time(lsp);
@@ -114,7 +120,7 @@ TEST_F(Run, OldPathNotFoundChangesNothingAndSaysSo) {
     EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
                                          notFound("C:/Apps/Vesk/Vesk.dvb")}));
   }
-  EXPECT_EQ(ReadBytes(lsp), doubled);
+  EXPECT_EQ(ReadBytes(lsp), single);
   EXPECT_EQ(fs::last_write_time(lsp), lspTime);
   EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\"));
   EXPECT_FALSE(Exists(lsp + "_TEMP"));

@@ -15,35 +15,35 @@
 
 namespace {
 
-struct ReplaceCase {
+// The old path C:\Apps\Vesk\Vesk.dvb becomes D:\Tools\Vesk\Vesk.dvb.
+struct PathCase {
   const char* name;
-  std::string text, search, replacement, expected;
+  std::string text, expected;
 };
 
-class ReplaceCases : public testing::TestWithParam<ReplaceCase> {};
+class PathCases : public testing::TestWithParam<PathCase> {};
 
-TEST_P(ReplaceCases, ReplacesEachOccurrenceOnce) {
-  const ReplaceCase& c = GetParam();
-  EXPECT_EQ(ReplaceText(c.text, c.search, c.replacement, 1252), c.expected);
+TEST_P(PathCases, BothSpellingsInAnyCaseTakeTheNewPathInTheirSpelling) {
+  size_t count = 0;
+  const std::string replaced = ReplacePath(GetParam().text, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\Tools\\Vesk\\Vesk.dvb", 1252, &count);
+  EXPECT_EQ(replaced, GetParam().expected);
+  EXPECT_EQ(count == 0, replaced == GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Text, ReplaceCases,
+    Text, PathCases,
     testing::Values(
-        ReplaceCase{"Path", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n", "C:/Apps/Vesk/Vesk.dvb",
-                    "D:/Tools/Vesk/Vesk.dvb", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n"},
-        ReplaceCase{"EveryOccurrence", "xAyAAz", "A", "--", "x--y----z"},
-        ReplaceCase{"CaseSensitive", "c:/apps/vesk/Vesk.dvb C:/Apps/Vesk/Vesk.dvb", "C:/Apps/Vesk/Vesk.dvb", "N",
-                    "c:/apps/vesk/Vesk.dvb N"},
-        ReplaceCase{"Overlapping", "aaa", "aa", "b", "ba"},
-        ReplaceCase{"ReplacementHoldsSearch", "a.a", "a", "aa", "aa.aa"},
-        ReplaceCase{"Absent", "nothing here", "Vesk", "X", "nothing here"},
-        ReplaceCase{"EmptyText", "", "Vesk", "X", ""},
-        ReplaceCase{"EmptySearch", "abc", "", "X", "abc"},
-        ReplaceCase{"WholeText", "abc", "abc", "", ""},
-        ReplaceCase{"BytesAbove127AndCrLfKept", "\xC4\xE9\r\nC:/\xD6/V.dvb\r\n\xFF\r", "C:/\xD6/V.dvb", "D:/\xFC/V.dvb",
-                    "\xC4\xE9\r\nD:/\xFC/V.dvb\r\n\xFF\r"},
-        ReplaceCase{"NulBytes", std::string("a\0b\0a", 5), std::string("\0", 1), "-", "a-b-a"}),
+        PathCase{"Slashes", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n"},
+        PathCase{"DoubledBackslashes", "(vl-vbaload \"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\")", "(vl-vbaload \"D:\\\\Tools\\\\Vesk\\\\Vesk.dvb\")"},
+        PathCase{"AnyLetterCase", "c:/apps/VESK/vesk.DVB C:\\\\APPS\\\\vesk\\\\Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb D:\\\\Tools\\\\Vesk\\\\Vesk.dvb"},
+        PathCase{"SingleBackslashesAreEscapes", "\"C:\\Apps\\Vesk\\Vesk.dvb\"", "\"C:\\Apps\\Vesk\\Vesk.dvb\""},
+        PathCase{"MixedSeparatorsStay", "C:/Apps\\\\Vesk/Vesk.dvb", "C:/Apps\\\\Vesk/Vesk.dvb"},
+        PathCase{"OtherFilesAndFoldersStay", "C:/Apps/Vesk/MyVesk.dvb C:/Apps/Vesk2/Vesk.dvb (strcat dir \"Vesk.dvb\")",
+                 "C:/Apps/Vesk/MyVesk.dvb C:/Apps/Vesk2/Vesk.dvb (strcat dir \"Vesk.dvb\")"},
+        PathCase{"EveryOccurrenceOnce", "C:/Apps/Vesk/Vesk.dvbC:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvbD:/Tools/Vesk/Vesk.dvb"},
+        PathCase{"BytesAroundKept", "\xC4\xE9\r\nC:/Apps/Vesk/Vesk.dvb\r\n\xFF\x01\r", "\xC4\xE9\r\nD:/Tools/Vesk/Vesk.dvb\r\n\xFF\x01\r"},
+        PathCase{"Absent", "nothing here", "nothing here"},
+        PathCase{"EmptyText", "", ""}),
     [](const auto& info) { return info.param.name; });
 
 // A match starts on a letter: in 932, 83 43 is one letter whose second byte is the
@@ -60,7 +60,7 @@ class CodePageCases : public testing::TestWithParam<CodePageCase> {};
 TEST_P(CodePageCases, MatchesStartOnLetters) {
   const CodePageCase& c = GetParam();
   EXPECT_EQ(c.firstRun ? ReplaceFileName(c.text, "Vesk.dvb", "D:/T/Vesk.dvb", c.codePage)
-                       : ReplaceText(c.text, "C:/Apps/Vesk/Vesk.dvb", "D:/T/Vesk.dvb", c.codePage),
+                       : ReplacePath(c.text, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\T\\Vesk.dvb", c.codePage),
             c.expected);
 }
 
@@ -128,11 +128,11 @@ struct InFile : testing::Test {
   ScriptedDesktop desktop{"unused"};
   const std::string oldText = "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n";
   const std::string newText = "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n";
-  ReplaceOutcome Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
+  ReplaceOutcome Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\Tools\\Vesk\\Vesk.dvb"); }
 };
 
 TEST_F(InFile, FileWithoutTheTextOrEmptyIsLeftAsItWas) {
-  for (const std::string content : {"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\r\n", ""}) {
+  for (const std::string content : {"C:\\Apps\\Vesk\\Vesk.dvb\r\n", ""}) {
     WriteBytes(lsp, content);
     std::filesystem::last_write_time(lsp, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
     const auto before = std::filesystem::last_write_time(lsp);
@@ -215,6 +215,10 @@ TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {
 TEST_F(InFile, KeepsTheFilesOwnEncoding) {
   desktop.platform.ansiToUtf8 = Cp1253ToUtf8;
   const std::string oldAnsi = "C:/\xB8\xF1\xE3\xE1/Vesk/Vesk.dvb", newAnsi = "D:/\xCD\xDD\xE1/Vesk/Vesk.dvb";
+  const auto backslashed = [](std::string p) {
+    std::replace(p.begin(), p.end(), '/', '\\');
+    return p;
+  };
   const std::string oldUtf8 = "C:/Έργα/Vesk/Vesk.dvb", newUtf8 = "D:/Νέα/Vesk/Vesk.dvb";
   auto lspText = [](const std::string& path, const std::string& comment) {
     return ";; " + comment + "\r\n(vl-vbaload \"" + path + "\")\r\n";
@@ -233,7 +237,7 @@ TEST_F(InFile, KeepsTheFilesOwnEncoding) {
     SCOPED_TRACE(c.name);
     WriteBytes(lsp, c.before);
     const bool ascii = c.before.find("C:/x/") != std::string::npos;
-    EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi),
+    EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, backslashed(ascii ? "C:/x/Vesk.dvb" : oldAnsi), backslashed(newAnsi)),
               ReplaceOutcome::Replaced);
     EXPECT_EQ(ReadBytes(lsp), c.after);
   }
@@ -250,7 +254,7 @@ TEST(WindowsFiles, HiddenFileCountsAsMissing) {
   const std::string lsp = dir.file("Vesk.lsp");
   WriteBytes(lsp, "C:/a/Vesk.dvb");
   ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"), ReplaceOutcome::FileMissing);
+  EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:\\a\\Vesk.dvb", "D:\\b\\Vesk.dvb"), ReplaceOutcome::FileMissing);
   EXPECT_EQ(desktop.boxes.size(), 1u);
   SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");
