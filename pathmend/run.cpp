@@ -59,6 +59,17 @@ std::string NotFoundText(const RunNames& n, const std::string& oldPathWithSlashe
          "Check the path to " + n.dvbName + " in " + n.lspName + " and in AutoCAD's Startup Suite.";
 }
 
+std::string WrongFolderText(const RunNames& n) {
+  return n.dvbName + " is not in this folder:" + kLf + n.programFolder + kLf + kLf +
+         "Nothing was changed. Run Pathmend from the folder that holds " + n.dvbName + " and " + n.lspName + ".";
+}
+
+std::string AlreadyNewText(const RunNames& n, const std::string& newPath) {
+  return n.lspName + " already names " + n.dvbName + " in this folder:" + kLf + newPath + kLf + kLf +
+         "The folder is now recorded; " + n.lspName + " was not changed. If AutoCAD has not loaded it since, "
+         "please use APPLOAD to reload " + n.lspName + ".";
+}
+
 std::string UnspellableFolderText() {
   return std::string("The path of this folder has characters that the system's code page cannot represent, "
                      "so it cannot be written into the .lsp file.") +
@@ -74,6 +85,12 @@ void Main(const PlatformOps& platform) {
     return;
   }
   const RunNames n = DeriveNames(folder.path, platform.codePage);
+  // Run from elsewhere (Downloads, a copy without the .dvb file) it would create
+  // settings there and could point the .lsp file at a .dvb file that is not there.
+  if (platform.files.probe(n.folderPrefix + n.dvbName) != FileKind::Plain) {
+    Box(platform, WrongFolderText(n), kBoxOk | kIconWarning);
+    return;
+  }
   const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
   const std::string oldPath = storedFolder + n.dvbName;
   const std::string newPath = n.folderPrefix + n.dvbName;
@@ -94,14 +111,19 @@ void Main(const PlatformOps& platform) {
   }
   // Storing the folder now would make the next run believe all is well while
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
-  if (outcome == ReplaceOutcome::NothingFound || outcome == ReplaceOutcome::AlreadyNew) {
+  if (outcome == ReplaceOutcome::NothingFound) {
     Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kBoxOk | kIconWarning);
     return;
   }
-  Box(platform, FixedText(n), kBoxOk | kIconInformation);
+  // Recorded before any box: a run that ends while a box is shown (sign-out, the
+  // process ended) must not leave the .lsp file new and the settings old.
   WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files, platform.codePage);
-  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage) != n.folderPrefix)
-    Box(platform, NotStoredText(n), kBoxOk | kIconStop);
+  const bool stored =
+      ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage) == n.folderPrefix;
+  // AlreadyNew: an earlier run replaced the path but ended before it recorded the folder.
+  Box(platform, outcome == ReplaceOutcome::AlreadyNew ? AlreadyNewText(n, newPath) : FixedText(n),
+      kBoxOk | kIconInformation);
+  if (!stored) Box(platform, NotStoredText(n), kBoxOk | kIconStop);
 }
 
 int RunPathmend(const PlatformOps& platform) {

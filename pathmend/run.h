@@ -26,6 +26,8 @@ std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
 std::string NotFixedText(const RunNames& names);
 std::string NotFoundText(const RunNames& names, const std::string& oldPathWithSlashes);
+std::string WrongFolderText(const RunNames& names);
+std::string AlreadyNewText(const RunNames& names, const std::string& newPath);
 std::string UnspellableFolderText();
 
 extern const char* const kProgramTitle;  // "Pathmend"
