@@ -14,6 +14,7 @@ const FileOps& RealFiles() {
   static const FileOps ops{.createIfMissing = CreateIfMissing,
                            .setArchiveOnly = SetArchiveOnly,
                            .readAll = ReadAll,
+                           .removeName = RemoveName,
                            .writeNew = WriteNew,
                            .moveReplace = MoveReplace,
                            .removeFile = RemoveFile,
@@ -50,11 +51,21 @@ void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step st
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files) {
   const std::string temp = TempPathFor(path);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
+  bool ours = true;  // what bears the temporary name on a failure: not ours when the name was taken
   try {
-    RetryWhileBusy(temp, deadline, [&] { files.writeNew(temp, bytes); });
+    RetryWhileBusy(temp, deadline, [&] {
+      try {
+        files.removeName(temp);  // a leftover of an interrupted run, or anything planted there
+        files.writeNew(temp, bytes, path);
+      } catch (const SystemError& e) {
+        ours = !IsNameTaken(e.number);
+        throw;
+      }
+    });
+    ours = true;
     RetryWhileBusy(path, deadline, [&] { files.moveReplace(temp, path); });
   } catch (...) {
-    files.removeFile(temp);
+    if (ours) files.removeFile(temp);
     throw;
   }
 }

@@ -328,7 +328,8 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     files.createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
     files.setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
     files.readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
-    files.writeNew = [&](const std::string& p, std::string_view b) { countdown(); before.writeNew(p, b); };
+    files.removeName = [&](const std::string& p) { countdown(); before.removeName(p); };
+    files.writeNew = [&](const std::string& p, std::string_view b, const std::string& l) { countdown(); before.writeNew(p, b, l); };
     files.moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
     files.probe = [&](const std::string& p) { countdown(); return before.probe(p); };
     const int code = RunPathmend(desktop->platform);

@@ -175,8 +175,8 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
     if (step == Probe) files.probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
     if (step == Read) files.readAll = [&](const std::string&) -> std::string { fail(); return ""; };
     if (step == WriteHalf || step == Flush)
-      files.writeNew = [&, step](const std::string& path, std::string_view bytes) {
-        real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes);
+      files.writeNew = [&, step](const std::string& path, std::string_view bytes, const std::string& like) {
+        real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes, like);
         fail();
       };
     if (step == Move || step == AfterMove)

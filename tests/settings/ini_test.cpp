@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -234,8 +235,8 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
     WriteBytes(ini, old);
     FileOps files = RealFiles();
     if (step == 0) {  // the disk fills up half-way through the temporary file
-      files.writeNew = [](const std::string& path, std::string_view bytes) {
-        RealFiles().writeNew(path, bytes.substr(0, bytes.size() / 2));
+      files.writeNew = [](const std::string& path, std::string_view bytes, const std::string& like) {
+        RealFiles().writeNew(path, bytes.substr(0, bytes.size() / 2), like);
         ThrowSystemError(112);
       };
     } else {  // the replace is refused
@@ -293,6 +294,41 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
   EXPECT_EQ(ReadBytes(ini), old);
 }
 
+// Whatever bears the temporary name is removed first, a link without following
+// it, so nothing is ever written through a planted link; the new file keeps the
+// old one's permissions, not the folder's defaults.
+TEST(ReplaceFileContent, TemporaryFileIsAlwaysNewAndKeepsThePermissions) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine cannot make links: e2e_pathmend_temp_file plants one";
+#endif
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string file = dir.file("Vesk.lsp"), victim = dir.file("victim"), temp = TempPathFor(file);
+  const struct {
+    const char* name;
+    std::function<void()> plant;
+  } cases[] = {
+      {"link to another file", [&] { fs::create_symlink(victim, temp); }},
+      {"link to nowhere", [&] { fs::create_symlink(dir.file("nowhere"), temp); }},
+      {"longer read-only leftover", [&] {
+         WriteBytes(temp, std::string(4096, 'x'));
+         fs::permissions(temp, fs::perms::owner_read);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    WriteBytes(victim, "victim");
+    c.plant();
+    ReplaceFileContent(file, "new");
+    EXPECT_EQ(ReadBytes(file), "new");
+    EXPECT_EQ(ReadBytes(victim), "victim");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  }
+}
+
 #ifdef _WIN32
 TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
   TempDir dir;
@@ -311,7 +347,7 @@ TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
   const std::string ini = dir.file("Vesk.ini");
   FileOps files = RealFiles();
   int writes = 0;
-  files.writeNew = [&](const std::string&, std::string_view) {
+  files.writeNew = [&](const std::string&, std::string_view, const std::string&) {
     ++writes;
     ThrowSystemError(ERROR_ACCESS_DENIED);
   };
