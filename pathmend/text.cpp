@@ -241,7 +241,7 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
     platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
     return ReplaceOutcome::FileMissing;
   }
-  std::string text = platform.files.readAll(path);
+  const std::string text = ReadFileContent(path, platform.files);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
   if (marked || IsUtf8WithMultiByte(text)) {

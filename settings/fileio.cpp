@@ -31,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 // growing pause until `deadline`; any other failure, or one past the deadline,
 // is rethrown.
 template <class Step>
-void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step step) {
+void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) {
   std::chrono::milliseconds pause(5);
   for (;;) {
     try {
@@ -48,12 +48,22 @@ void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step st
 
 }  // namespace
 
+void RetryWhileBusy(const std::string& path, const std::function<void()>& step) {
+  RetryUntil(path, Clock::now() + std::chrono::milliseconds(kBusyRetryMs), step);
+}
+
+std::string ReadFileContent(const std::string& path, const FileOps& files) {
+  std::string bytes;
+  RetryWhileBusy(path, [&] { bytes = files.readAll(path); });
+  return bytes;
+}
+
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files) {
   const std::string temp = TempPathFor(path);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
   bool ours = true;  // what bears the temporary name on a failure: not ours when the name was taken
   try {
-    RetryWhileBusy(temp, deadline, [&] {
+    RetryUntil(temp, deadline, [&] {
       try {
         files.removeName(temp);  // a leftover of an interrupted run, or anything planted there
         files.writeNew(temp, bytes, path);
@@ -63,7 +73,7 @@ void ReplaceFileContent(const std::string& path, std::string_view bytes, const F
       }
     });
     ours = true;
-    RetryWhileBusy(path, deadline, [&] { files.moveReplace(temp, path); });
+    RetryUntil(path, deadline, [&] { files.moveReplace(temp, path); });
   } catch (...) {
     if (ours) files.removeFile(temp);
     throw;

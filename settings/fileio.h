@@ -72,7 +72,15 @@ std::string TempPathFor(const std::string& path);
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files = RealFiles());
 constexpr int kBusyRetryMs = 2000;
 
-// True when `number`, a failure to create or replace `path`, may come from
+// Runs `step`, retrying a momentary failure on `path` (IsMomentaryFailure) with a
+// short backoff for up to kBusyRetryMs in all, as ReplaceFileContent does.
+void RetryWhileBusy(const std::string& path, const std::function<void()>& step);
+
+// The file's whole content; a file that another process holds for a moment is
+// waited for as RetryWhileBusy does.
+std::string ReadFileContent(const std::string& path, const FileOps& files = RealFiles());
+
+// True when `number`, a failure to open, create or replace `path`, may come from
 // another process that holds the file open for a moment: a sharing or lock
 // violation, or access denied to a file that exists and is not read-only
 // (Windows: a missing one means the folder refuses it, which lasts); EBUSY or

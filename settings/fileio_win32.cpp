@@ -13,21 +13,30 @@ namespace system_files {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring WidePath(const std::string& path) { return Widen(path); }
+// The wide calls take paths of any length where the manifest opts in and the
+// system allows it; a long absolute path is also given the "\\?\" form, which
+// every Windows takes past MAX_PATH.
+std::wstring WidePath(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+  if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return wide;
+}
 
 void CreateIfMissing(const std::string& path) {
-  const ScopedKernelHandle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  const ScopedKernelHandle f(CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) ThrowLastError();
 }
 
 void SetArchiveOnly(const std::string& path) {
-  if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE)) ThrowLastError();
+  if (!SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_ARCHIVE)) ThrowLastError();
 }
 
 std::string ReadAll(const std::string& path) {
-  const ScopedKernelHandle f(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  const ScopedKernelHandle f(CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) ThrowLastError();
   LARGE_INTEGER size;
   if (!GetFileSizeEx(f.get(), &size)) ThrowLastError();
@@ -140,10 +149,11 @@ void WriteNew(const std::string& path, std::string_view bytes, const std::string
 void MoveReplace(const std::string& from, const std::string& to) {
   // Windows refuses to replace a read-only file; Wine running as root does not,
   // so the refusal is made explicit to behave alike everywhere.
-  const DWORD target = GetFileAttributesA(to.c_str());
+  const std::wstring wideTo = WidePath(to);
+  const DWORD target = GetFileAttributesW(wideTo.c_str());
   if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY)) ThrowSystemError(ERROR_ACCESS_DENIED);
   // One rename: the target holds either its old or its new content, never neither.
-  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!MoveFileExW(WidePath(from).c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     ThrowLastError();
 }
 
@@ -154,7 +164,7 @@ void RemoveFile(const std::string& path) {
 }
 
 FileKind Probe(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
+  DWORD a = GetFileAttributesW(WidePath(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
   if (a & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
   if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return FileKind::HiddenOrSystem;
@@ -197,7 +207,7 @@ std::wstring FinalPathOfFile(const std::wstring& full) {
 // and is limited in length, hence a hash; two paths that share a hash only wait
 // for each other.
 std::wstring LockNameFor(const std::string& path) {
-  std::wstring named = FinalPathOfFile(FullPath(Widen(path)));
+  std::wstring named = FinalPathOfFile(FullPath(WidePath(path)));
   CharLowerBuffW(named.data(), static_cast<DWORD>(named.size()));
   unsigned long long hash = 14695981039346656037ull;  // FNV-1a
   for (wchar_t c : named) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
@@ -226,7 +236,7 @@ bool IsMomentaryFailure(const std::string& path, unsigned long number) {
   // Access denied to a file that exists may be another process deleting it or
   // holding it for a moment. A read-only file is refused for good, and so is a
   // missing one: there the folder may not be written.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(system_files::WidePath(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & FILE_ATTRIBUTE_READONLY);
   return GetLastError() == ERROR_ACCESS_DENIED;  // a file being deleted cannot even be looked at
 }

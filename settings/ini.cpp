@@ -78,8 +78,12 @@ std::string IniFilePath(const std::string& appFolder) { return appFolder + "\\" 
 
 std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key,
                          const FileOps& files, unsigned codePage) {
-  PrepareFile(path, files);
-  return IniValueFromText(files.readAll(path), section, key, codePage);
+  std::string text;
+  RetryWhileBusy(path, [&] {
+    PrepareFile(path, files);
+    text = files.readAll(path);
+  });
+  return IniValueFromText(text, section, key, codePage);
 }
 
 // Line ends and "=" are below 0x40, so never the second byte of a letter; "[" and
@@ -159,8 +163,11 @@ void WriteIniValues(const std::string& path, const std::string& section, const I
   // file): without it, two read-change-writes at once lose one of the changes.
   // Readers need no lock, as the file is only ever replaced in one step.
   const FileLock lock = files.lockForWrite(path);
-  PrepareFile(path, files);
-  std::string content = files.readAll(path);
+  std::string content;
+  RetryWhileBusy(path, [&] {
+    PrepareFile(path, files);
+    content = files.readAll(path);
+  });
   for (const auto& [key, value] : pairs) content = IniTextWithValue(content, section, key, value, codePage);
   ReplaceFileContent(path, content, files);
 }

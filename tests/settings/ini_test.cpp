@@ -294,6 +294,35 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
   EXPECT_EQ(ReadBytes(ini), old);
 }
 
+// A read that another process blocks for a moment (a scanner holding the file
+// open) is retried as writes are; a lasting failure is not.
+TEST(ReadIniValue, RetriesAMomentaryFailureToRead) {
+#ifdef _WIN32
+  const unsigned long busy = ERROR_SHARING_VIOLATION;
+#else
+  const unsigned long busy = EBUSY;
+#endif
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, "[Palette]\r\nstartX=1\r\n");
+  for (const unsigned long failure : {busy, 112ul}) {
+    FileOps files = RealFiles();
+    int reads = 0, failing = 3;
+    files.readAll = [&](const std::string& path) {
+      ++reads;
+      if (failing-- > 0) ThrowSystemError(failure);
+      return RealFiles().readAll(path);
+    };
+    if (failure == busy) {
+      EXPECT_EQ(ReadIniValue(ini, "Palette", "startX", files), "1");
+      EXPECT_EQ(reads, 4);
+    } else {
+      EXPECT_THROW(ReadFileContent(ini, files), SystemError);
+      EXPECT_EQ(reads, 1);
+    }
+  }
+}
+
 // Whatever bears the temporary name is removed first, a link without following
 // it, so nothing is ever written through a planted link; the new file keeps the
 // old one's permissions, not the folder's defaults.
