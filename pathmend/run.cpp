@@ -1,7 +1,5 @@
 #include "run.h"
 
-#include <algorithm>
-
 #include "error.h"
 #include "ini.h"
 #include "letters.h"
@@ -18,8 +16,6 @@ constexpr const char* kSoftwarePath = "SoftwarePath";
 int Box(const PlatformOps& platform, const std::string& text, unsigned style) {
   return platform.messageBox(text, kProgramTitle, style);
 }
-
-
 
 }  // namespace
 
@@ -91,7 +87,8 @@ void Main(const PlatformOps& platform) {
     Box(platform, WrongFolderText(n), kBoxOk | kIconWarning);
     return;
   }
-  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
+  const std::string storedFolder =
+      ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
   const std::string oldPath = storedFolder + n.dvbName;
   const std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;

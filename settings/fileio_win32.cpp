@@ -101,7 +101,8 @@ void RemoveName(const std::string& path) {
   }
   FILE_ATTRIBUTE_TAG_INFO tag{};
   if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag)) ThrowLastError();
-  const bool folder = (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  const bool folder =
+      (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
   // Where the system followed a link that it cannot open as itself (Wine does so
   // with a Unix symbolic link), the handle is the target's: leave both alone.
   const std::wstring opened = FinalPathOf(h.get()), named = FinalPathOfName(FullPath(wide));
