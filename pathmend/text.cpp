@@ -133,8 +133,8 @@ bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 bool PathCanStartAt(unsigned codePage, std::string_view text, size_t p, size_t stringStart) {
   if (p == stringStart) return true;
   size_t known = stringStart;
-  if (!IsLetterStart(codePage, text, p, known)) return false;
   if (!IsLetterStart(codePage, text, p - 1, known)) return false;  // after a two-byte letter
+  if (!IsLetterStart(codePage, text, p, known)) return false;
   const char c = text[p - 1];
   const bool pathChar = static_cast<unsigned char>(c) >= 0x80 || IsAsciiLetter(c) || (c >= '0' && c <= '9') ||
                         IsSeparator(c) || c == ':' || c == '.';
@@ -164,26 +164,29 @@ struct PathStarts {
   size_t tokenStart = 0;   // just after the last line end, blank, bracket, ";" or closing quote
 
   void AdvanceTo(size_t to) {
-    for (; pos < to; pos += LetterLength(codePage, text, pos)) {
-      if (LetterLength(codePage, text, pos) == 2) continue;  // a two-byte letter is no quote, escape or blank
-      const char c = text[pos];
-      if (IsLineEnd(c)) {
+    while (pos < to) {
+      size_t step = LetterLength(codePage, text, pos);
+      if (step == 1) Take(text[pos], step);  // a two-byte letter is no quote, escape or blank
+      pos += step;
+    }
+  }
+
+  void Take(char c, size_t& step) {
+    if (IsLineEnd(c)) {
+      inString = false;
+      tokenStart = pos + 1;
+    } else if (inString) {
+      if (c == '\\' && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) {
+        step += LetterLength(codePage, text, pos + 1);  // an escaped letter, "\"" or "\\", never ends the string
+      } else if (c == '"') {
         inString = false;
         tokenStart = pos + 1;
-      } else if (inString) {
-        if (c == '\\' && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) {
-          pos += LetterLength(codePage, text, pos + 1);  // an escaped letter, "\"" or "\\", never ends the string
-          continue;
-        } else if (c == '"') {
-          inString = false;
-          tokenStart = pos + 1;
-        }
-      } else if (c == '"') {
-        inString = true;
-        stringStart = pos + 1;
-      } else if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') {
-        tokenStart = pos + 1;
       }
+    } else if (c == '"') {
+      inString = true;
+      stringStart = pos + 1;
+    } else if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') {
+      tokenStart = pos + 1;
     }
   }
 };

@@ -72,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageCase{"PairedLeadBytes", 936, false, "\x81\x81" "C:/Apps/Vesk/Vesk.dvb", "\x81\x81" "D:/T/Vesk.dvb"},
         CodePageCase{"SecondByteIsNoSeparator", 932, true, "(load \"\x83\x5CVesk.dvb\")", "(load \"\x83\x5CVesk.dvb\")"},
         CodePageCase{"SecondByteIsNoEscape", 932, true, "(princ \"\x83\x5C\") x/Vesk.dvb", "(princ \"\x83\x5C\") D:/T/Vesk.dvb"},
+        CodePageCase{"EscapedTwoByteLetter", 932, true, "(princ \"\\\x81\x81\\\"\") x/Vesk.dvb",
+                     "(princ \"\\\x81\x81\\\"\") D:/T/Vesk.dvb"},
         CodePageCase{"BigFiveSeparatorAfterLetter", 950, true, "\"C:/\xA5\x5C/Vesk.dvb\"", "\"D:/T/Vesk.dvb\""}),
     [](const auto& info) { return info.param.name; });
 
