@@ -1,5 +1,5 @@
 // The settings store against a plain read-and-rewrite of the same bytes, on files
-// of 1 KB, 1 MB and 10 MB whose wanted section is the last one (the worst case:
+// of 1 KB, 1 MB and 100 MB whose wanted section is the last one (the worst case:
 // the whole text is searched).
 #include <benchmark/benchmark.h>
 
@@ -91,7 +91,7 @@ void PlainRead(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
-#define SIZES ->Arg(1 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMicrosecond)
+#define SIZES ->Arg(1 << 10)->Arg(1 << 20)->Arg(100 << 20)->Unit(benchmark::kMicrosecond)
 BENCHMARK(StoreWrite) SIZES;
 BENCHMARK(PlainRewrite) SIZES;
 BENCHMARK(DurableRewrite) SIZES;

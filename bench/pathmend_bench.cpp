@@ -3,7 +3,8 @@
 // the kernel's own copy (Copy), that copy flushed to disk as the replacement's
 // temporary file is (CopyFlushed), and the same file calls as the replacement
 // with nothing replaced (Rewrite: read, write the temporary file, flush, rename).
-// ReplaceInMemory is the replacement pass alone. The filler lines carry a
+// ReplaceInMemory is the replacement pass alone (both spellings, any letter case),
+// ExactInMemory the exact search of one spelling beside it. The filler lines carry a
 // code page 1252 letter, which ends the UTF-8 check at once; ReplaceAscii and
 // ReplaceUtf8 are the files it reads to the end. Wall-clock time.
 #include <benchmark/benchmark.h>
@@ -23,14 +24,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kOld = "C:/Apps/Vesk/Vesk.dvb";
-const std::string kNew = "D:/Tools/Vesk/Vesk.dvb";
+// The paths as the run hands them over, and as the file writes them.
+const std::string kOld = "C:\\Apps\\Vesk\\Vesk.dvb";
+const std::string kNew = "D:\\Tools\\Vesk\\Vesk.dvb";
+const std::string kOldSlashed = "C:/Apps/Vesk/Vesk.dvb";
+const std::string kNewSlashed = "D:/Tools/Vesk/Vesk.dvb";
 
 // AutoLISP-like lines; every KB holds one (vl-vbaload "...") line. `letter`
 // is the one beyond ASCII in each filler line's comment.
 std::string MakeLsp(size_t size, const std::string& letter = "\xE4") {
   const std::string path = (fs::temp_directory_path() / ("vesk-bench-" + std::to_string(size) + ".lsp")).string();
-  const std::string load = "(vl-vbaload \"" + kOld + "\")\r\n";
+  const std::string load = "(vl-vbaload \"" + kOldSlashed + "\")\r\n";
   const std::string filler = "(setq vesk-count (+ vesk-count 1)) ; " + letter + " keep counting the points\r\n";
   std::string text;
   text.reserve(size + 1024);
@@ -94,12 +98,42 @@ void Rewrite(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
+// The exact search of one spelling that the replacement did before it sought both
+// spellings in any letter case: the baseline of ReplaceInMemory, in the same run.
+std::string ReplaceExact(const std::string& text, std::string_view search, std::string_view replacement) {
+  size_t count = 0;
+  for (size_t f = text.find(search); f != std::string::npos; f = text.find(search, f + search.size())) ++count;
+  std::string out;
+  out.reserve(text.size() + count * replacement.size());
+  size_t copied = 0;
+  for (size_t f = text.find(search); f != std::string::npos; f = text.find(search, copied)) {
+    out.append(text, copied, f - copied);
+    out.append(replacement);
+    copied = f + search.size();
+  }
+  out.append(text, copied);
+  return out;
+}
+
+void ExactInMemory(benchmark::State& state) {
+  const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
+  std::string text = RealFiles().readAll(path);
+  bool forth = true;
+  for (auto _ : state) {
+    text = forth ? ReplaceExact(text, kOldSlashed, kNewSlashed) : ReplaceExact(text, kNewSlashed, kOldSlashed);
+    benchmark::DoNotOptimize(text.data());
+    forth = !forth;
+  }
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
 void ReplaceInMemory(benchmark::State& state) {
   const std::string path = MakeLsp(static_cast<size_t>(state.range(0)));
   std::string text = RealFiles().readAll(path);
   bool forth = true;
   for (auto _ : state) {
-    text = forth ? ReplaceText(std::move(text), kOld, kNew) : ReplaceText(std::move(text), kNew, kOld);
+    text = forth ? ReplacePath(text, kOld, kNew, 1252) : ReplacePath(text, kNew, kOld, 1252);
     benchmark::DoNotOptimize(text.data());
     forth = !forth;
   }
@@ -118,5 +152,6 @@ BENCHMARK(Copy)->Apply(Sizes);
 BENCHMARK(CopyFlushed)->Apply(Sizes);
 BENCHMARK(Rewrite)->Apply(Sizes);
 BENCHMARK(ReplaceInMemory)->Apply(Sizes);
+BENCHMARK(ExactInMemory)->Apply(Sizes);
 
 }  // namespace

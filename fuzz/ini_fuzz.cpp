@@ -1,6 +1,6 @@
 // Random settings file content, section, key and value: the writer must never
 // crash or hang, the reader must find what was written, and the written text
-// must keep the tidy shape.
+// must keep the tidy shape, in a single-byte and in a double-byte code page.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -26,13 +26,14 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
+  const unsigned codePage = in.ConsumeBool() ? 932 : 1252;
   const std::string section = Letters(in);
   const std::string key = Letters(in);
   std::string value = in.ConsumeRandomLengthString(40);
   std::erase_if(value, [](char c) { return c == '[' || c == '\r' || c == '\n'; });
   const std::string content = in.ConsumeRemainingBytesAsString();
 
-  const std::string written = IniTextWithValue(content, section, key, value);
+  const std::string written = IniTextWithValue(content, section, key, value, codePage);
 
   // Tidy shape: first byte above 13, no two empty lines in a row, exactly one CR LF at the end.
   Check(written.size() >= 3 && !Low(written[0]));
@@ -41,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string expected = value;
   while (!expected.empty() && Low(expected.back())) expected.pop_back();
-  const std::string read = IniValueFromText(written, section, key);
+  const std::string read = IniValueFromText(written, section, key, codePage);
   Check(read == value || read == expected);
 
   // Content without the key's section gets nothing but the appended section.
-  IniValueFromText(content, section, key);
+  IniValueFromText(content, section, key, codePage);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fileio.h"
+#include "letters.h"
 #include "message_box.h"
 #include "program_folder.h"
 
@@ -15,6 +16,8 @@ struct PlatformOps {
   std::function<int(const std::string& text, const std::string& title, unsigned style)> messageBox;
   // The same text in UTF-8, for a .lsp file in UTF-8.
   std::function<std::string(const std::string& ansi)> ansiToUtf8;
+  // The ANSI code page, in which the folder's path and the .lsp and settings files are read.
+  unsigned codePage = AnsiCodePage();
   FileOps files = RealFiles();
 };
 

@@ -33,4 +33,4 @@ std::string AnsiToUtf8(const std::string& ansi) {
 
 }  // namespace
 
-PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8, RealFiles()}; }
+PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8, GetACP(), RealFiles()}; }

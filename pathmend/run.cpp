@@ -1,9 +1,8 @@
 #include "run.h"
 
-#include <algorithm>
-
 #include "error.h"
 #include "ini.h"
+#include "letters.h"
 #include "platform.h"
 #include "text.h"
 
@@ -18,18 +17,13 @@ int Box(const PlatformOps& platform, const std::string& text, unsigned style) {
   return platform.messageBox(text, kProgramTitle, style);
 }
 
-std::string WithSlashes(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 }  // namespace
 
-RunNames DeriveNames(const std::string& programFolder) {
+RunNames DeriveNames(const std::string& programFolder, unsigned codePage) {
   RunNames n;
   n.programFolder = programFolder;
   n.folderPrefix = programFolder + "\\";
-  const size_t lastSeparator = programFolder.rfind('\\');
+  const size_t lastSeparator = FindLastLetter(codePage, programFolder, '\\');
   n.baseName = lastSeparator == std::string::npos ? programFolder : programFolder.substr(lastSeparator + 1);
   n.dvbName = n.baseName + ".dvb";
   n.lspName = n.baseName + ".lsp";
@@ -61,6 +55,17 @@ std::string NotFoundText(const RunNames& n, const std::string& oldPathWithSlashe
          "Check the path to " + n.dvbName + " in " + n.lspName + " and in AutoCAD's Startup Suite.";
 }
 
+std::string WrongFolderText(const RunNames& n) {
+  return n.dvbName + " is not in this folder:" + kLf + n.programFolder + kLf + kLf +
+         "Nothing was changed. Run Pathmend from the folder that holds " + n.dvbName + " and " + n.lspName + ".";
+}
+
+std::string AlreadyNewText(const RunNames& n, const std::string& newPath) {
+  return n.lspName + " already names " + n.dvbName + " in this folder:" + kLf + newPath + kLf + kLf +
+         "The folder is now recorded; " + n.lspName + " was not changed. If AutoCAD has not loaded it since, "
+         "please use APPLOAD to reload " + n.lspName + ".";
+}
+
 std::string UnspellableFolderText() {
   return std::string("The path of this folder has characters that the system's code page cannot represent, "
                      "so it cannot be written into the .lsp file.") +
@@ -75,23 +80,28 @@ void Main(const PlatformOps& platform) {
     Box(platform, UnspellableFolderText(), kBoxOk | kIconStop);
     return;
   }
-  const RunNames n = DeriveNames(folder.path);
-  const std::string storedFolder = ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files);
-  std::string oldPath = storedFolder + n.dvbName;
-  std::string newPath = n.folderPrefix + n.dvbName;
+  const RunNames n = DeriveNames(folder.path, platform.codePage);
+  // Run from elsewhere (Downloads, a copy without the .dvb file) it would create
+  // settings there and could point the .lsp file at a .dvb file that is not there.
+  if (platform.files.probe(n.folderPrefix + n.dvbName) != FileKind::Plain) {
+    Box(platform, WrongFolderText(n), kBoxOk | kIconWarning);
+    return;
+  }
+  const std::string storedFolder =
+      ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage);
+  const std::string oldPath = storedFolder + n.dvbName;
+  const std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;
 
   const unsigned askStyle = kBoxOkCancel | kIconQuestion | kDefaultButton2;
   if (Box(platform, AskText(n, oldPath, newPath), askStyle) != kAnswerOk) return;
 
-  // The .lsp file names the .dvb file with "/" separators.
-  oldPath = WithSlashes(oldPath);
-  newPath = WithSlashes(newPath);
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
-  // stands for whatever path ends in it, and that whole path is replaced.
-  const ReplaceOutcome outcome = storedFolder.empty()
-                                     ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, newPath)
-                                     : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
+  // stands for whatever path ends in it, and that whole path becomes the new one with "/".
+  const ReplaceOutcome outcome =
+      storedFolder.empty()
+          ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, ReplaceLetter(platform.codePage, newPath, '\\', "/"))
+          : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (outcome == ReplaceOutcome::FileMissing) {
     Box(platform, NotFixedText(n), kBoxOk | kIconStop);
     return;
@@ -99,13 +109,18 @@ void Main(const PlatformOps& platform) {
   // Storing the folder now would make the next run believe all is well while
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
   if (outcome == ReplaceOutcome::NothingFound) {
-    Box(platform, NotFoundText(n, oldPath), kBoxOk | kIconWarning);
+    Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kBoxOk | kIconWarning);
     return;
   }
-  Box(platform, FixedText(n), kBoxOk | kIconInformation);
-  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files);
-  if (ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files) != n.folderPrefix)
-    Box(platform, NotStoredText(n), kBoxOk | kIconStop);
+  // Recorded before any box: a run that ends while a box is shown (sign-out, the
+  // process ended) must not leave the .lsp file new and the settings old.
+  WriteIniValue(n.settingsPath, n.baseName, kSoftwarePath, n.folderPrefix, platform.files, platform.codePage);
+  const bool stored =
+      ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage) == n.folderPrefix;
+  // AlreadyNew: an earlier run replaced the path but ended before it recorded the folder.
+  Box(platform, outcome == ReplaceOutcome::AlreadyNew ? AlreadyNewText(n, newPath) : FixedText(n),
+      kBoxOk | kIconInformation);
+  if (!stored) Box(platform, NotStoredText(n), kBoxOk | kIconStop);
 }
 
 int RunPathmend(const PlatformOps& platform) {

@@ -17,7 +17,8 @@ struct RunNames {
   std::string settingsPath;   // folder prefix + base name + ".ini"
 };
 
-RunNames DeriveNames(const std::string& programFolder);
+// The folder's path is read letter by letter in `codePage`.
+RunNames DeriveNames(const std::string& programFolder, unsigned codePage);
 
 // The boxes' texts; lines are separated by a single LF.
 std::string AskText(const RunNames& names, const std::string& oldPath, const std::string& newPath);
@@ -25,6 +26,8 @@ std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
 std::string NotFixedText(const RunNames& names);
 std::string NotFoundText(const RunNames& names, const std::string& oldPathWithSlashes);
+std::string WrongFolderText(const RunNames& names);
+std::string AlreadyNewText(const RunNames& names, const std::string& newPath);
 std::string UnspellableFolderText();
 
 extern const char* const kProgramTitle;  // "Pathmend"

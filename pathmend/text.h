@@ -1,19 +1,24 @@
-// In-file text replacement, which the run uses on the .lsp file. Files are bytes
-// in the ANSI code page, or in UTF-8 when they are written so; every comparison
-// is exact, letter case included.
+// In-file replacement of the .dvb path, which the run uses on the .lsp file. Files
+// are bytes in the ANSI code page, or in UTF-8 when they are written so, read
+// letter by letter (letters.h).
 #pragma once
 #include <string>
 #include <string_view>
 
 #include "platform.h"
 
-// Every occurrence of `search` replaced by `replacement`, scanning left to right
-// once: the scan goes on after each occurrence, so replaced text is never searched
-// again ("aaa" with "aa" -> "b" gives "ba"). An empty `search` changes nothing.
-// One pass and no more than one new buffer: a result that is not longer reuses `text`'s.
-// `count`, when given, receives the number of occurrences replaced.
-std::string ReplaceText(std::string text, std::string_view search, std::string_view replacement,
+// Every occurrence of the path `oldPath` (given with "\" separators) replaced by
+// `newPath`, in the spelling it is written in: with "/" as the separator, or with
+// doubled "\" as an AutoLISP string escapes it, either in any letter case (as
+// Windows compares file names: lower-case copies in `codePage`). A path written
+// with single "\" (escapes, so no path in AutoLISP) stays. Scans left to right
+// once, each search going on after the occurrence replaced, and only occurrences
+// that start on a letter of `codePage` count. `count` receives how many were replaced.
+std::string ReplacePath(std::string_view text, std::string_view oldPath, std::string_view newPath, unsigned codePage,
                         size_t* count = nullptr);
+
+// How often `path` occurs in `text` by ReplacePath's rule.
+size_t CountPath(std::string_view text, std::string_view path, unsigned codePage);
 
 // Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
 // not inside MyVesk.dvb or Vesk.dvb2. Where the name ends a longer path (it follows
@@ -24,23 +29,24 @@ std::string ReplaceText(std::string text, std::string_view search, std::string_v
 // opening double quote. Outside a string it begins at the start of the line or the
 // last blank. A bare name is replaced by `newPath` alone. `count` as above.
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
-                            size_t* count = nullptr);
+                            unsigned codePage, size_t* count = nullptr);
 
 // What a replacement in a file came to.
 enum class ReplaceOutcome {
   FileMissing,   // no plain file of that name: the "File not Found: " box was shown
   NothingFound,  // the file holds no occurrence: it is left as it was, not even rewritten
+  AlreadyNew,    // (ReplaceTextInFile) no old path, but the new one: left as it was
   Replaced,      // at least one occurrence was replaced and the file rewritten
 };
 
-// Replaces every occurrence of `search` in the file by `replacement`, through the
-// temporary file <path>_TEMP that then takes the file's place in one step. Both
-// texts are given in the ANSI code page; a file in UTF-8 (it starts with the
-// UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
+// Replaces the path `oldPath` in the file by `newPath` by ReplacePath's rule,
+// through a temporary file that then takes the file's place in one step. Both
+// paths are given with "\" in the ANSI code page; a file in UTF-8 (it starts with
+// the UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
 // written in UTF-8 and keeps its mark. A hidden or system file counts as missing.
 // File-system failures reach the caller as SystemError, the file unchanged.
-ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& search,
-                                 const std::string& replacement);
+ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
+                                 const std::string& newPath);
 
 // The same, with ReplaceFileName's rule.
 ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,

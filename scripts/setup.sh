@@ -22,3 +22,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 # A Greek locale: under it Wine's ANSI code page is 1253 (tests/e2e/pathmend_greek.sh).
 locale -a | grep -qx el_GR.utf8 || localedef -i el_GR -f UTF-8 el_GR.UTF-8
+# A Japanese one: code page 932, two bytes to a letter (tests/e2e/pathmend_japanese.sh).
+locale -a | grep -qx ja_JP.utf8 || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8

@@ -14,6 +14,7 @@ const FileOps& RealFiles() {
   static const FileOps ops{.createIfMissing = CreateIfMissing,
                            .setArchiveOnly = SetArchiveOnly,
                            .readAll = ReadAll,
+                           .removeName = RemoveName,
                            .writeNew = WriteNew,
                            .moveReplace = MoveReplace,
                            .removeFile = RemoveFile,
@@ -30,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 // growing pause until `deadline`; any other failure, or one past the deadline,
 // is rethrown.
 template <class Step>
-void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step step) {
+void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) {
   std::chrono::milliseconds pause(5);
   for (;;) {
     try {
@@ -47,14 +48,34 @@ void RetryWhileBusy(const std::string& path, Clock::time_point deadline, Step st
 
 }  // namespace
 
+void RetryWhileBusy(const std::string& path, const std::function<void()>& step) {
+  RetryUntil(path, Clock::now() + std::chrono::milliseconds(kBusyRetryMs), step);
+}
+
+std::string ReadFileContent(const std::string& path, const FileOps& files) {
+  std::string bytes;
+  RetryWhileBusy(path, [&] { bytes = files.readAll(path); });
+  return bytes;
+}
+
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files) {
   const std::string temp = TempPathFor(path);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
+  bool ours = true;  // what bears the temporary name on a failure: not ours when the name was taken
   try {
-    RetryWhileBusy(temp, deadline, [&] { files.writeNew(temp, bytes); });
-    RetryWhileBusy(path, deadline, [&] { files.moveReplace(temp, path); });
+    RetryUntil(temp, deadline, [&] {
+      try {
+        files.removeName(temp);  // a leftover of an interrupted run, or anything planted there
+        files.writeNew(temp, bytes, path);
+      } catch (const SystemError& e) {
+        ours = !IsNameTaken(e.number);
+        throw;
+      }
+    });
+    ours = true;
+    RetryUntil(path, deadline, [&] { files.moveReplace(temp, path); });
   } catch (...) {
-    files.removeFile(temp);
+    if (ours) files.removeFile(temp);
     throw;
   }
 }

@@ -33,8 +33,14 @@ struct FileOps {
   // Leaves the archive attribute alone: clears read-only, hidden and system.
   std::function<void(const std::string& path)> setArchiveOnly;
   std::function<std::string(const std::string& path)> readAll;
-  // Creates or empties the file, writes all bytes, flushes them to disk and closes it.
-  std::function<void(const std::string& path, std::string_view bytes)> writeNew;
+  // Removes whatever file bears the name; a link is removed, never followed, and
+  // where the system can only follow it (Wine) both are left alone and this fails
+  // as a name already taken. A missing file is no failure.
+  std::function<void(const std::string& path)> removeName;
+  // Creates the file, failing when the name is taken (a link or other reparse point
+  // there is never opened), with the attributes and permissions of the file `like`
+  // where that exists; writes all bytes, flushes them to disk and closes it.
+  std::function<void(const std::string& path, std::string_view bytes, const std::string& like)> writeNew;
   // Gives `from` the name `to` in one step, replacing `to` (a read-only target is refused).
   std::function<void(const std::string& from, const std::string& to)> moveReplace;
   // Best effort, for clean-up on a failure path.
@@ -53,8 +59,11 @@ const FileOps& RealFiles();
 // The temporary file that stands beside `path` while it is rewritten.
 std::string TempPathFor(const std::string& path);
 
-// Replaces the file's whole content without ever losing it: the bytes go to
-// TempPathFor(path), are flushed, and that file then takes the name in one step.
+// Replaces the file's whole content without ever losing it: whatever bears the
+// name TempPathFor(path) is removed, the bytes go to a new file of that name, made
+// with the file's own attributes and permissions, are flushed, and that file then
+// takes the name in one step. In a folder that others write to, a link planted at
+// the temporary name is never written through: at worst the run stops there.
 // A scanner, the indexer or a sync client that holds either file open for a
 // moment makes a step fail: such failures are retried with a short backoff for
 // up to kBusyRetryMs in all. On any other failure, or when the time is up, the
@@ -63,9 +72,20 @@ std::string TempPathFor(const std::string& path);
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files = RealFiles());
 constexpr int kBusyRetryMs = 2000;
 
-// True when `number`, a failure to create or replace `path`, may come from
+// Runs `step`, retrying a momentary failure on `path` (IsMomentaryFailure) with a
+// short backoff for up to kBusyRetryMs in all, as ReplaceFileContent does.
+void RetryWhileBusy(const std::string& path, const std::function<void()>& step);
+
+// The file's whole content; a file that another process holds for a moment is
+// waited for as RetryWhileBusy does.
+std::string ReadFileContent(const std::string& path, const FileOps& files = RealFiles());
+
+// True when `number`, a failure to open, create or replace `path`, may come from
 // another process that holds the file open for a moment: a sharing or lock
 // violation, or access denied to a file that exists and is not read-only
 // (Windows: a missing one means the folder refuses it, which lasts); EBUSY or
 // ETXTBSY (Linux). Platform code.
 bool IsMomentaryFailure(const std::string& path, unsigned long number);
+
+// True when `number` says that a name is taken (the file exists). Platform code.
+bool IsNameTaken(unsigned long number);

@@ -50,10 +50,15 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-void WriteNew(const std::string& path, std::string_view bytes) {
-  chmod(path.c_str(), 0644);  // a read-only leftover is ours to overwrite
-  const Fd f(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+void RemoveName(const std::string& path) {
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) ThrowLastError();  // unlink never follows a link
+}
+
+void WriteNew(const std::string& path, std::string_view bytes, const std::string& like) {
+  const Fd f(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (!f) ThrowLastError();
+  struct stat st;
+  if (!like.empty() && stat(like.c_str(), &st) == 0 && fchmod(f.get(), st.st_mode & 07777) != 0) ThrowLastError();
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t put = write(f.get(), bytes.data() + done, bytes.size() - done);
@@ -102,5 +107,7 @@ FileLock LockForWrite(const std::string& path) {
 }  // namespace system_files
 
 bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
+
+bool IsNameTaken(unsigned long number) { return number == EEXIST; }
 
 void FileLockTraits::Close(Handle fd) { close(fd); }

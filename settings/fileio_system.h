@@ -10,7 +10,8 @@ namespace system_files {
 void CreateIfMissing(const std::string& path);
 void SetArchiveOnly(const std::string& path);
 std::string ReadAll(const std::string& path);
-void WriteNew(const std::string& path, std::string_view bytes);
+void RemoveName(const std::string& path);
+void WriteNew(const std::string& path, std::string_view bytes, const std::string& like);
 void MoveReplace(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);
 FileKind Probe(const std::string& path);

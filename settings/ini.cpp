@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "fileio.h"
-#include "letter_case.h"
+#include "letters.h"
 
 namespace {
 
@@ -14,9 +14,9 @@ bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 // `before`, `name` in lower case, `after`. Built by appending: GCC 12 takes a
 // literal + string at -O2 for an overlapping copy (its bug 105329) and -Wrestrict
 // stays on for the rest of the code.
-std::string LowerBetween(std::string_view before, std::string_view name, std::string_view after) {
+std::string LowerBetween(std::string_view before, std::string_view name, std::string_view after, unsigned codePage) {
   std::string out(before);
-  out += LowerCopy(name);
+  out += LowerCopy(name, codePage);
   out += after;
   return out;
 }
@@ -77,14 +77,21 @@ void PrepareFile(const std::string& path, const FileOps& files) {
 std::string IniFilePath(const std::string& appFolder) { return appFolder + "\\" + "Vesk" + ".ini"; }
 
 std::string ReadIniValue(const std::string& path, const std::string& section, const std::string& key,
-                         const FileOps& files) {
-  PrepareFile(path, files);
-  return IniValueFromText(files.readAll(path), section, key);
+                         const FileOps& files, unsigned codePage) {
+  std::string text;
+  RetryWhileBusy(path, [&] {
+    PrepareFile(path, files);
+    text = files.readAll(path);
+  });
+  return IniValueFromText(text, section, key, codePage);
 }
 
-std::string IniValueFromText(const std::string& text, const std::string& section, const std::string& key) {
-  const std::string header = LowerBetween("[", section, "]");
-  const std::string prefix = LowerCopy(key) + "=";
+// Line ends and "=" are below 0x40, so never the second byte of a letter; "[" and
+// letters are looked at letter by letter.
+std::string IniValueFromText(const std::string& text, const std::string& section, const std::string& key,
+                             unsigned codePage) {
+  const std::string header = LowerBetween("[", section, "]", codePage);
+  const std::string prefix = LowerCopy(key, codePage) + "=";
   bool inSection = false;
   for (size_t pos = 0; pos < text.size();) {
     size_t end = pos;
@@ -93,20 +100,21 @@ std::string IniValueFromText(const std::string& text, const std::string& section
     // A CR LF pair is one line end; a lone CR or LF is one too.
     pos = end + ((end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ? 2 : 1);
 
-    if (line.find('[') != std::string_view::npos) {
-      inSection = LowerCopy(line) == header;  // any "[" ends the open section; only an exact header opens one
+    if (FindLetter(codePage, line, '[') != std::string_view::npos) {
+      inSection = LowerCopy(line, codePage) == header;  // any "[" ends the open section; only an exact header opens one
       continue;
     }
-    if (inSection && line.size() >= prefix.size() && LowerCopy(line.substr(0, prefix.size())) == prefix)
+    if (inSection && line.size() >= prefix.size() && LowerCopy(line.substr(0, prefix.size()), codePage) == prefix)
       return std::string(line.substr(prefix.size()));
   }
   return "";
 }
 
-std::string IniTextWithValue(const std::string& content, const std::string& section,
-                             const std::string& key, const std::string& value) {
-  const std::string headerPattern = LowerBetween("\r\n[", section, "]\r");
-  const std::string keyPattern = LowerBetween("\n", key, "=");
+std::string IniTextWithValue(const std::string& content, const std::string& section, const std::string& key,
+                             const std::string& value, unsigned codePage) {
+  // Both patterns start with a line end, so a match starts on a letter.
+  const std::string headerPattern = LowerBetween("\r\n[", section, "]\r", codePage);
+  const std::string keyPattern = LowerBetween("\n", key, "=", codePage);
   const std::string entry = key + "=" + value;
 
   // The leading CR LF lets a header on the first line match; the closing "[]"
@@ -121,7 +129,7 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
   while (start < content.size() && static_cast<unsigned char>(content[start]) <= 13) ++start;
   AppendWithCrLfLineEnds(work, std::string_view(content).substr(start));
   work += "[]";
-  const std::string lower = LowerCopy(work);
+  const std::string lower = LowerCopy(work, codePage);
   const size_t h = lower.find(headerPattern);
   work.resize(work.size() - 2);  // the "[]" has served its purpose once found
 
@@ -129,7 +137,7 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
     work += "\r\n\r\n[" + section + "]\r\n" + entry;
   } else {
     const size_t afterHeader = h + headerPattern.size() + 1;  // past the header line's LF
-    const size_t nextBoundary = lower.find('[', h + headerPattern.size());
+    const size_t nextBoundary = FindLetter(codePage, lower, '[', h + headerPattern.size());
     const size_t k = lower.find(keyPattern, h);
     if (k == std::string::npos || k > nextBoundary) {
       work.insert(afterHeader, entry + "\r\n");
@@ -144,19 +152,22 @@ std::string IniTextWithValue(const std::string& content, const std::string& sect
 }
 
 void WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
-                   const std::string& value, const FileOps& files) {
-  WriteIniValues(path, section, {{key, value}}, files);
+                   const std::string& value, const FileOps& files, unsigned codePage) {
+  WriteIniValues(path, section, {{key, value}}, files, codePage);
 }
 
 void WriteIniValues(const std::string& path, const std::string& section, const IniPairs& pairs,
-                    const FileOps& files) {
+                    const FileOps& files, unsigned codePage) {
   if (pairs.empty()) return;
   // One writer at a time, also across processes (both programs may share the
   // file): without it, two read-change-writes at once lose one of the changes.
   // Readers need no lock, as the file is only ever replaced in one step.
   const FileLock lock = files.lockForWrite(path);
-  PrepareFile(path, files);
-  std::string content = files.readAll(path);
-  for (const auto& [key, value] : pairs) content = IniTextWithValue(content, section, key, value);
+  std::string content;
+  RetryWhileBusy(path, [&] {
+    PrepareFile(path, files);
+    content = files.readAll(path);
+  });
+  for (const auto& [key, value] : pairs) content = IniTextWithValue(content, section, key, value, codePage);
   ReplaceFileContent(path, content, files);
 }

@@ -1,8 +1,12 @@
-#include "letter_case.h"
+#include "letters.h"
 
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return lower;
+unsigned AnsiCodePage() { return 1252; }
+
+const LowerTable& LowerTableFor(unsigned) {
+  static const LowerTable ascii = [] {
+    LowerTable t;
+    for (unsigned b = 0; b < 256; ++b) t[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b);
+    return t;
+  }();
+  return ascii;
 }

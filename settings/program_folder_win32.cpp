@@ -22,6 +22,12 @@ ProgramFolder AnsiSpelling(const std::wstring& text) {
   return result;
 }
 
+std::wstring WithoutLongPathPrefix(const std::wstring& path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0 && path.size() > 5 && path[5] == L':') return path.substr(4);
+  return path;
+}
+
 ProgramFolder ThisProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -35,5 +41,5 @@ ProgramFolder ThisProgramFolder() {
   }
   const size_t lastSeparator = path.rfind(L'\\');
   if (lastSeparator != std::wstring::npos) path.resize(lastSeparator);
-  return AnsiSpelling(path);
+  return AnsiSpelling(WithoutLongPathPrefix(path));
 }

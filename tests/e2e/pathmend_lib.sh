@@ -1,13 +1,14 @@
 # Sourced by the pathmend_*.sh end-to-end tests after lib.sh: the real
 # Pathmend.exe in a folder named Vesk, with real Vesk.lsp and Vesk.ini beside it.
 
-# pm_folder PARENT: makes $E2E_DIR/PARENT/Vesk holding a copy of Pathmend.exe.
+# pm_folder PARENT: makes $E2E_DIR/PARENT/Vesk holding a copy of Pathmend.exe and a Vesk.dvb.
 # PM_DIR is the folder, PM_WIN its Windows path (no final "\"), PM_NEW the new
 # .dvb path as the .lsp file writes it (with "/").
 pm_folder() {
   PM_DIR=$E2E_DIR/$1/Vesk
   mkdir -p "$PM_DIR"
   cp "$PATHMEND_EXE" "$PM_DIR/Pathmend.exe"
+  : >"$PM_DIR/Vesk.dvb"
   PM_WIN=$(winepath -w "$PM_DIR" | tr -d '\r\n')
   PM_NEW="${PM_WIN//\\//}/Vesk.dvb"
   PM_LSP=$PM_DIR/Vesk.lsp

@@ -1,6 +1,6 @@
 # The folder moved, run after run in one folder as a user meets it: with no .lsp
-# file, and with the old path written only with doubled backslashes, OK changes
-# nothing and says why; Cancel changes nothing; OK on a .lsp that names the old
+# file, and with the old path written only with single backslashes (escapes in
+# AutoLISP, so no path), OK changes nothing and says why; Cancel changes nothing; OK on a .lsp that names the old
 # path repairs it, records the new folder and tells the user to reload; the next
 # run from there shows no box and leaves both files as they were.
 source "$(dirname "$0")/lib.sh"
@@ -21,9 +21,9 @@ pm_done
 check_same "no .lsp: Vesk.ini unchanged" "$PM_INI" "$ini"
 check "no .lsp: none created" test ! -e "$PM_LSP"
 
-# The old path only with doubled backslashes: nothing to replace, so nothing is
+# The old path only with single backslashes: nothing to replace, so nothing is
 # written or recorded.
-pm_lsp_text lsp 'C:\\Apps\\Vesk\\Vesk.dvb'
+pm_lsp_text lsp 'C:\Apps\Vesk\Vesk.dvb'
 printf '%s' "$lsp" >"$PM_LSP"
 touch -d '2020-01-02 03:04:05' "$PM_LSP"
 pm_start

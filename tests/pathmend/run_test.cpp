@@ -40,6 +40,7 @@ struct Run : testing::Test {
     lsp = (folderOnDisk / "Vesk.lsp").string();
     ini = (folderOnDisk / "Vesk.ini").string();
     newDvb = prefix + "Vesk.dvb";
+    WriteBytes((folderOnDisk / "Vesk.dvb").string(), "dvb");
     NewDesktop(spellable);
   }
   void NewDesktop(bool spellable) {
@@ -49,6 +50,11 @@ struct Run : testing::Test {
   static std::string Slashed(std::string p) {
     std::replace(p.begin(), p.end(), '\\', '/');
     return p;
+  }
+  static std::string Doubled(const std::string& p) {
+    std::string out;
+    for (char c : p) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
   }
   static std::string Lsp(const std::string& dvbPath) {
     return ";; Vesk start-up\r\n(vl-vbaload \"" + dvbPath + "\")\r\n(princ \"\xC4\xE9 ok\")\r\n";
@@ -82,12 +88,13 @@ TEST_F(Run, NoMoveShowsNothingAndTouchesNoFile) {
 }
 
 TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
-  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:/Apps/Vesk/Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb") + "\"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   Main(desktop->platform);
   EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
-  // Only the exact "/" form is replaced.
-  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Slashed(newDvb) + "\" c:/apps/vesk/Vesk.dvb C:\\Apps\\Vesk\\Vesk.dvb\r\n");
+  // Both spellings in any letter case, each in its own; single backslashes are escapes, no path.
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)) + "\"" + Doubled(newDvb) + "\" " + Slashed(newDvb) +
+                                " C:\\Apps\\Vesk\\Vesk.dvb\r\n");
   EXPECT_EQ(ReadBytes(ini), Ini(prefix));
   // A second run from the same folder finds nothing to do.
   Boxes().clear();
@@ -95,16 +102,16 @@ TEST_F(Run, MovedAndOkRepairsStoresAndReports) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// The old path not in the .lsp file in its "/" form (commonly it is written with
-// doubled backslashes), or on the first run no whole path of the name: a warning,
+// The old path in neither spelling in the .lsp file (here with single backslashes,
+// which AutoLISP reads as escapes), or on the first run no whole path of the name: a warning,
 // the .lsp file untouched and the folder not stored, so the next run asks again.
 TEST_F(Run, OldPathNotFoundChangesNothingAndSaysSo) {
-  const std::string doubled = Lsp("C:\\\\Apps\\\\Vesk\\\\Vesk.dvb");
+  const std::string single = Lsp("C:\\Apps\\Vesk\\Vesk.dvb");
   const auto notFound = [](const std::string& oldPath) {
     return Box{oldPath + " was not found in Vesk.lsp, so nothing was changed.\nCheck the path to Vesk.dvb in Vesk.lsp "
                "and in AutoCAD's Startup Suite.", "Pathmend", kWarning};
   };
-  WriteBytes(lsp, doubled);
+  WriteBytes(lsp, single);
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
   const auto lspTime = fs::last_write_time(lsp);
@@ -114,7 +121,7 @@ TEST_F(Run, OldPathNotFoundChangesNothingAndSaysSo) {
     EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
                                          notFound("C:/Apps/Vesk/Vesk.dvb")}));
   }
-  EXPECT_EQ(ReadBytes(lsp), doubled);
+  EXPECT_EQ(ReadBytes(lsp), single);
   EXPECT_EQ(fs::last_write_time(lsp), lspTime);
   EXPECT_EQ(ReadBytes(ini), Ini("C:\\Apps\\Vesk\\"));
   EXPECT_FALSE(Exists(lsp + "_TEMP"));
@@ -199,6 +206,86 @@ TEST_F(Run, BracketInTheFolderCannotBeReadBackSoNotStoredFollows) {
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
+// データ holds ー (81 5B), whose second byte is the code of "[": on a Japanese
+// system the folder is recorded and read back, and the next run is silent.
+TEST_F(Run, DoubleByteFolderIsRecordedAndReadBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the folder's bytes name it only in code page 932: e2e_pathmend_japanese runs this under Wine";
+#endif
+  MakeFolder("\x83\x66\x81\x5B\x83\x5E");
+  desktop->platform.codePage = 932;
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  Main(desktop->platform);
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk}, Fixed()}));
+  EXPECT_EQ(ReadBytes(lsp), Lsp(Slashed(newDvb)));
+  EXPECT_EQ(ReadBytes(ini), Ini(prefix));
+  Boxes().clear();
+  Main(desktop->platform);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The folder's own name is its last letter "\": 表 (95 5C) ends in that byte.
+TEST(DeriveNames, BaseNameIsAfterTheLastSeparatorLetter) {
+  const struct { unsigned codePage; const char* folder; const char* baseName; } cases[] = {
+      {932, "D:\\\x83\x5C\\\x95\x5C", "\x95\x5C"},
+      {950, "D:\\x\\\xA5\x5C", "\xA5\x5C"},
+      {1252, "D:\\x\\\x95\x5C", ""},
+      {932, "D:\\Vesk", "Vesk"}};
+  for (const auto& c : cases) EXPECT_EQ(DeriveNames(c.folder, c.codePage).baseName, c.baseName) << c.codePage;
+}
+
+// Started where no plain <base>.dvb lies (Downloads, a copy without it): one box,
+// and no file is created or changed.
+TEST_F(Run, WrongFolderShowsOneBoxAndChangesNothing) {
+  const std::string dvb = (folderOnDisk / "Vesk.dvb").string();
+  const Box wrongFolder{"Vesk.dvb is not in this folder:\n" + folder + "\n\nNothing was changed. Run Pathmend from "
+                        "the folder that holds Vesk.dvb and Vesk.lsp.", "Pathmend", kWarning};
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  for (const char* dvbIs : {"missing", "a folder"}) {
+    SCOPED_TRACE(dvbIs);
+    fs::remove_all(dvb);
+    if (dvbIs == std::string("a folder")) fs::create_directory(dvb);
+    Boxes().clear();
+    EXPECT_EQ(RunPathmend(desktop->platform), 0);
+    EXPECT_EQ(Boxes(), std::vector<Box>{wrongFolder});
+    EXPECT_FALSE(Exists(ini));
+    EXPECT_EQ(ReadBytes(lsp), Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  }
+}
+
+// The folder is recorded before Fixed is shown, so a run ended at that box leaves
+// settings that match the .lsp file. A run that ended between the two finds the
+// new path and no old one: it records the folder and says so, changing nothing else.
+TEST_F(Run, RecordsTheFolderBeforeReporting) {
+  WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  std::string iniAtSecondBox;
+  const auto show = desktop->platform.messageBox;
+  desktop->platform.messageBox = [&](const std::string& text, const std::string& title, unsigned style) {
+    if (Boxes().size() == 1) iniAtSecondBox = ReadBytes(ini);
+    return show(text, title, style);
+  };
+  Main(desktop->platform);
+  EXPECT_EQ(Boxes().back(), Fixed());
+  EXPECT_EQ(iniAtSecondBox, Ini(prefix));
+
+  const std::string repaired = Lsp(Doubled(newDvb));
+  WriteBytes(lsp, repaired);
+  WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
+  fs::last_write_time(lsp, fs::file_time_type::clock::now() - std::chrono::hours(48));
+  const auto lspTime = fs::last_write_time(lsp);
+  Boxes().clear();
+  Main(desktop->platform);
+  EXPECT_EQ(Boxes(), (std::vector<Box>{{Ask("C:\\Apps\\Vesk\\Vesk.dvb"), "Pathmend", kAsk},
+                                       {"Vesk.lsp already names Vesk.dvb in this folder:\n" + newDvb + "\n\nThe folder "
+                                        "is now recorded; Vesk.lsp was not changed. If AutoCAD has not loaded it since, "
+                                        "please use APPLOAD to reload Vesk.lsp.", "Pathmend", kInfo}}));
+  EXPECT_EQ(iniAtSecondBox, Ini(prefix));
+  EXPECT_EQ(ReadBytes(lsp), repaired);
+  EXPECT_EQ(fs::last_write_time(lsp), lspTime);
+}
+
 TEST_F(Run, FolderTheCodePageCannotSpellChangesNothing) {
   NewDesktop(false);
   WriteBytes(lsp, Lsp("C:/Apps/Vesk/Vesk.dvb"));
@@ -241,7 +328,8 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     files.createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
     files.setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
     files.readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
-    files.writeNew = [&](const std::string& p, std::string_view b) { countdown(); before.writeNew(p, b); };
+    files.removeName = [&](const std::string& p) { countdown(); before.removeName(p); };
+    files.writeNew = [&](const std::string& p, std::string_view b, const std::string& l) { countdown(); before.writeNew(p, b, l); };
     files.moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
     files.probe = [&](const std::string& p) { countdown(); return before.probe(p); };
     const int code = RunPathmend(desktop->platform);
@@ -258,9 +346,7 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     EXPECT_EQ(code, 1);
     ASSERT_FALSE(Boxes().empty());
     EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(112, DescriptionOf(112)), "Pathmend", kStop}));
-    if (lspNow != Lsp("C:/Apps/Vesk/Vesk.dvb")) {
-      EXPECT_EQ(Boxes()[1], Fixed()) << "the repair stays done";
-    }
+    for (const Box& box : Boxes()) EXPECT_NE(box, Fixed()) << "shown only once the folder is recorded";
   }
 }
 

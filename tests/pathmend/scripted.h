@@ -68,7 +68,10 @@ inline FileOps WindowsPathFiles() {
   files.createIfMissing = [=](const std::string& p) { real.createIfMissing(toUnix(p)); };
   files.setArchiveOnly = [=](const std::string& p) { real.setArchiveOnly(toUnix(p)); };
   files.readAll = [=](const std::string& p) { return real.readAll(toUnix(p)); };
-  files.writeNew = [=](const std::string& p, std::string_view b) { real.writeNew(toUnix(p), b); };
+  files.removeName = [=](const std::string& p) { real.removeName(toUnix(p)); };
+  files.writeNew = [=](const std::string& p, std::string_view b, const std::string& like) {
+    real.writeNew(toUnix(p), b, toUnix(like));
+  };
   files.moveReplace = [=](const std::string& f, const std::string& t) { real.moveReplace(toUnix(f), toUnix(t)); };
   files.removeFile = [=](const std::string& p) { real.removeFile(toUnix(p)); };
   files.probe = [=](const std::string& p) { return real.probe(toUnix(p)); };

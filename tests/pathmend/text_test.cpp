@@ -15,35 +15,66 @@
 
 namespace {
 
-struct ReplaceCase {
+// The old path C:\Apps\Vesk\Vesk.dvb becomes D:\Tools\Vesk\Vesk.dvb.
+struct PathCase {
   const char* name;
-  std::string text, search, replacement, expected;
+  std::string text, expected;
 };
 
-class ReplaceCases : public testing::TestWithParam<ReplaceCase> {};
+class PathCases : public testing::TestWithParam<PathCase> {};
 
-TEST_P(ReplaceCases, ReplacesEachOccurrenceOnce) {
-  const ReplaceCase& c = GetParam();
-  EXPECT_EQ(ReplaceText(c.text, c.search, c.replacement), c.expected);
+TEST_P(PathCases, BothSpellingsInAnyCaseTakeTheNewPathInTheirSpelling) {
+  size_t count = 0;
+  const std::string replaced = ReplacePath(GetParam().text, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\Tools\\Vesk\\Vesk.dvb", 1252, &count);
+  EXPECT_EQ(replaced, GetParam().expected);
+  EXPECT_EQ(count == 0, replaced == GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Text, ReplaceCases,
+    Text, PathCases,
     testing::Values(
-        ReplaceCase{"Path", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n", "C:/Apps/Vesk/Vesk.dvb",
-                    "D:/Tools/Vesk/Vesk.dvb", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n"},
-        ReplaceCase{"EveryOccurrence", "xAyAAz", "A", "--", "x--y----z"},
-        ReplaceCase{"CaseSensitive", "c:/apps/vesk/Vesk.dvb C:/Apps/Vesk/Vesk.dvb", "C:/Apps/Vesk/Vesk.dvb", "N",
-                    "c:/apps/vesk/Vesk.dvb N"},
-        ReplaceCase{"Overlapping", "aaa", "aa", "b", "ba"},
-        ReplaceCase{"ReplacementHoldsSearch", "a.a", "a", "aa", "aa.aa"},
-        ReplaceCase{"Absent", "nothing here", "Vesk", "X", "nothing here"},
-        ReplaceCase{"EmptyText", "", "Vesk", "X", ""},
-        ReplaceCase{"EmptySearch", "abc", "", "X", "abc"},
-        ReplaceCase{"WholeText", "abc", "abc", "", ""},
-        ReplaceCase{"BytesAbove127AndCrLfKept", "\xC4\xE9\r\nC:/\xD6/V.dvb\r\n\xFF\r", "C:/\xD6/V.dvb", "D:/\xFC/V.dvb",
-                    "\xC4\xE9\r\nD:/\xFC/V.dvb\r\n\xFF\r"},
-        ReplaceCase{"NulBytes", std::string("a\0b\0a", 5), std::string("\0", 1), "-", "a-b-a"}),
+        PathCase{"Slashes", "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n", "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n"},
+        PathCase{"DoubledBackslashes", "(vl-vbaload \"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\")", "(vl-vbaload \"D:\\\\Tools\\\\Vesk\\\\Vesk.dvb\")"},
+        PathCase{"AnyLetterCase", "c:/apps/VESK/vesk.DVB C:\\\\APPS\\\\vesk\\\\Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb D:\\\\Tools\\\\Vesk\\\\Vesk.dvb"},
+        PathCase{"SingleBackslashesAreEscapes", "\"C:\\Apps\\Vesk\\Vesk.dvb\"", "\"C:\\Apps\\Vesk\\Vesk.dvb\""},
+        PathCase{"MixedSeparatorsStay", "C:/Apps\\\\Vesk/Vesk.dvb", "C:/Apps\\\\Vesk/Vesk.dvb"},
+        PathCase{"OtherFilesAndFoldersStay", "C:/Apps/Vesk/MyVesk.dvb C:/Apps/Vesk2/Vesk.dvb (strcat dir \"Vesk.dvb\")",
+                 "C:/Apps/Vesk/MyVesk.dvb C:/Apps/Vesk2/Vesk.dvb (strcat dir \"Vesk.dvb\")"},
+        PathCase{"EveryOccurrenceOnce", "C:/Apps/Vesk/Vesk.dvbC:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvbD:/Tools/Vesk/Vesk.dvb"},
+        PathCase{"BytesAroundKept", "\xC4\xE9\r\nC:/Apps/Vesk/Vesk.dvb\r\n\xFF\x01\r", "\xC4\xE9\r\nD:/Tools/Vesk/Vesk.dvb\r\n\xFF\x01\r"},
+        PathCase{"Absent", "nothing here", "nothing here"},
+        PathCase{"EmptyText", "", ""}),
+    [](const auto& info) { return info.param.name; });
+
+// A match starts on a letter: in 932, 83 43 is one letter whose second byte is the
+// code of "C", and ソ (83 5C) before a name is no separator and no escape.
+struct CodePageCase {
+  const char* name;
+  unsigned codePage;
+  bool firstRun;  // the whole-name rule instead of the old path
+  std::string text, expected;
+};
+
+class CodePageCases : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageCases, MatchesStartOnLetters) {
+  const CodePageCase& c = GetParam();
+  EXPECT_EQ(c.firstRun ? ReplaceFileName(c.text, "Vesk.dvb", "D:/T/Vesk.dvb", c.codePage)
+                       : ReplacePath(c.text, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\T\\Vesk.dvb", c.codePage),
+            c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, CodePageCases,
+    testing::Values(
+        CodePageCase{"SecondByteIsNoDrive", 932, false, "x\x83" "C:/Apps/Vesk/Vesk.dvb", "x\x83" "C:/Apps/Vesk/Vesk.dvb"},
+        CodePageCase{"WesternBytesAreLetters", 1252, false, "x\x83" "C:/Apps/Vesk/Vesk.dvb", "x\x83" "D:/T/Vesk.dvb"},
+        CodePageCase{"PairedLeadBytes", 936, false, "\x81\x81" "C:/Apps/Vesk/Vesk.dvb", "\x81\x81" "D:/T/Vesk.dvb"},
+        CodePageCase{"SecondByteIsNoSeparator", 932, true, "(load \"\x83\x5CVesk.dvb\")", "(load \"\x83\x5CVesk.dvb\")"},
+        CodePageCase{"SecondByteIsNoEscape", 932, true, "(princ \"\x83\x5C\") x/Vesk.dvb", "(princ \"\x83\x5C\") D:/T/Vesk.dvb"},
+        CodePageCase{"EscapedTwoByteLetter", 932, true, "(princ \"\\\x81\x81\\\"\") x/Vesk.dvb",
+                     "(princ \"\\\x81\x81\\\"\") D:/T/Vesk.dvb"},
+        CodePageCase{"BigFiveSeparatorAfterLetter", 950, true, "\"C:/\xA5\x5C/Vesk.dvb\"", "\"D:/T/Vesk.dvb\""}),
     [](const auto& info) { return info.param.name; });
 
 struct FileNameCase {
@@ -54,7 +85,7 @@ struct FileNameCase {
 class FileNameCases : public testing::TestWithParam<FileNameCase> {};
 
 TEST_P(FileNameCases, ReplacesWholeNamesWithTheirPaths) {
-  EXPECT_EQ(ReplaceFileName(GetParam().text, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"), GetParam().expected);
+  EXPECT_EQ(ReplaceFileName(GetParam().text, "Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb", 1252), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -99,11 +130,11 @@ struct InFile : testing::Test {
   ScriptedDesktop desktop{"unused"};
   const std::string oldText = "(vl-vbaload \"C:/Apps/Vesk/Vesk.dvb\")\r\n";
   const std::string newText = "(vl-vbaload \"D:/Tools/Vesk/Vesk.dvb\")\r\n";
-  ReplaceOutcome Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:/Apps/Vesk/Vesk.dvb", "D:/Tools/Vesk/Vesk.dvb"); }
+  ReplaceOutcome Replace() { return ReplaceTextInFile(desktop.platform, lsp, "C:\\Apps\\Vesk\\Vesk.dvb", "D:\\Tools\\Vesk\\Vesk.dvb"); }
 };
 
 TEST_F(InFile, FileWithoutTheTextOrEmptyIsLeftAsItWas) {
-  for (const std::string content : {"C:\\\\Apps\\\\Vesk\\\\Vesk.dvb\r\n", ""}) {
+  for (const std::string content : {"C:\\Apps\\Vesk\\Vesk.dvb\r\n", ""}) {
     WriteBytes(lsp, content);
     std::filesystem::last_write_time(lsp, std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
     const auto before = std::filesystem::last_write_time(lsp);
@@ -146,8 +177,8 @@ TEST_F(InFile, FailureAtEachStepKeepsEitherOldOrNewContent) {
     if (step == Probe) files.probe = [&](const std::string&) -> FileKind { fail(); return FileKind::Missing; };
     if (step == Read) files.readAll = [&](const std::string&) -> std::string { fail(); return ""; };
     if (step == WriteHalf || step == Flush)
-      files.writeNew = [&, step](const std::string& path, std::string_view bytes) {
-        real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes);
+      files.writeNew = [&, step](const std::string& path, std::string_view bytes, const std::string& like) {
+        real.writeNew(path, step == WriteHalf ? bytes.substr(0, bytes.size() / 2) : bytes, like);
         fail();
       };
     if (step == Move || step == AfterMove)
@@ -186,6 +217,10 @@ TEST(Encoding, Utf8NeedsAMultiByteSequenceAndStrictForms) {
 TEST_F(InFile, KeepsTheFilesOwnEncoding) {
   desktop.platform.ansiToUtf8 = Cp1253ToUtf8;
   const std::string oldAnsi = "C:/\xB8\xF1\xE3\xE1/Vesk/Vesk.dvb", newAnsi = "D:/\xCD\xDD\xE1/Vesk/Vesk.dvb";
+  const auto backslashed = [](std::string p) {
+    std::replace(p.begin(), p.end(), '/', '\\');
+    return p;
+  };
   const std::string oldUtf8 = "C:/Έργα/Vesk/Vesk.dvb", newUtf8 = "D:/Νέα/Vesk/Vesk.dvb";
   auto lspText = [](const std::string& path, const std::string& comment) {
     return ";; " + comment + "\r\n(vl-vbaload \"" + path + "\")\r\n";
@@ -204,7 +239,7 @@ TEST_F(InFile, KeepsTheFilesOwnEncoding) {
     SCOPED_TRACE(c.name);
     WriteBytes(lsp, c.before);
     const bool ascii = c.before.find("C:/x/") != std::string::npos;
-    EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, ascii ? "C:/x/Vesk.dvb" : oldAnsi, newAnsi),
+    EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, backslashed(ascii ? "C:/x/Vesk.dvb" : oldAnsi), backslashed(newAnsi)),
               ReplaceOutcome::Replaced);
     EXPECT_EQ(ReadBytes(lsp), c.after);
   }
@@ -221,7 +256,7 @@ TEST(WindowsFiles, HiddenFileCountsAsMissing) {
   const std::string lsp = dir.file("Vesk.lsp");
   WriteBytes(lsp, "C:/a/Vesk.dvb");
   ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:/a/Vesk.dvb", "D:/b/Vesk.dvb"), ReplaceOutcome::FileMissing);
+  EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:\\a\\Vesk.dvb", "D:\\b\\Vesk.dvb"), ReplaceOutcome::FileMissing);
   EXPECT_EQ(desktop.boxes.size(), 1u);
   SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");

@@ -21,6 +21,16 @@ TEST(AnsiSpelling, CharactersOutsideTheCodePageAreNotSpellable) {
     EXPECT_FALSE(AnsiSpelling(name).spellable);
 }
 
+// A start through a "\\?\" path: the folder is spelled as users and AutoCAD write it.
+TEST(ProgramFolder, LongPathPrefixIsDropped) {
+  const struct { const wchar_t* started; const wchar_t* folder; } cases[] = {
+      {L"\\\\?\\C:\\Tools\\Vesk", L"C:\\Tools\\Vesk"},
+      {L"\\\\?\\UNC\\srv\\share\\Vesk", L"\\\\srv\\share\\Vesk"},
+      {L"C:\\Tools\\Vesk", L"C:\\Tools\\Vesk"},
+      {L"\\\\?\\Volume{1}\\Vesk", L"\\\\?\\Volume{1}\\Vesk"}};
+  for (const auto& c : cases) EXPECT_EQ(WithoutLongPathPrefix(c.started), c.folder);
+}
+
 TEST(RealPlatform, AnsiTextBecomesUtf8) {
   const auto toUtf8 = RealPlatformOps().ansiToUtf8;
   EXPECT_EQ(toUtf8(""), "");

@@ -18,7 +18,11 @@ struct FakeFiles {
       if (it == files.end()) throw SystemError(2, "The system cannot find the file specified.");
       return it->second;
     };
-    ops.writeNew = [this](const std::string& p, std::string_view b) { calls.push_back("write " + p); files[p] = b; };
+    ops.removeName = [this](const std::string& p) { files.erase(p); };
+    ops.writeNew = [this](const std::string& p, std::string_view b, const std::string&) {
+      calls.push_back("write " + p);
+      files[p] = b;
+    };
     ops.moveReplace = [this](const std::string& f, const std::string& t) {
       calls.push_back("move " + f);
       files[t] = files[f];

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -118,6 +119,39 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"HeaderOnFirstLineFound", "[palette]\r\n", "PALETTE", "formNumber", "2", "[palette]\r\nformNumber=2\r\n"}),
     [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
+// In a double-byte code page a letter's second byte may be the code of "[" (ー is
+// 81 5B) or of an ASCII capital (ア is 83 41): a folder holding them is written
+// and read back, and ア is not ダ (83 61) in another letter case. In 1252 the same
+// bytes are two letters, so "[" ends the section and 41 lowers.
+struct CodePageCase {
+  const char* name;
+  unsigned codePage;
+  std::string value, section, otherSection;  // otherSection must not match section
+  bool readsBack;
+};
+
+class CodePageCases : public testing::TestWithParam<CodePageCase> {};
+
+TEST_P(CodePageCases, WrittenValueReadsBackLetterByLetter) {
+  const CodePageCase& c = GetParam();
+  std::string text = "[" + c.otherSection + "]\r\nSoftwarePath=other\r\n";
+  text = IniTextWithValue(text, c.section, "SoftwarePath", "C:\\old\\", c.codePage);
+  text = IniTextWithValue(text, c.section, "SoftwarePath", c.value, c.codePage);
+  EXPECT_EQ(IniValueFromText(text, c.section, "SoftwarePath", c.codePage), c.readsBack ? c.value : "") << text;
+  EXPECT_EQ(IniValueFromText(text, c.otherSection, "SoftwarePath", c.codePage), "other");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, CodePageCases,
+    testing::Values(
+        CodePageCase{"Japanese", 932, "C:\\\x83\x66\x81\x5B\x83\x5E\\\x83\x5C\\", "\x83\x41", "\x83\x61", true},
+        CodePageCase{"SimplifiedChinese", 936, "C:\\\x81\x5B\\", "\x81\x41", "\x81\x61", true},
+        CodePageCase{"Korean", 949, "C:\\\x81\x5B\\", "\xB0\x41", "\xB0\x61", true},
+        CodePageCase{"TraditionalChinese", 950, "C:\\\xA5\x5B\\", "\xA5\x41", "\xA5\x61", true},
+        CodePageCase{"WesternBracketEndsTheSection", 1252, "C:\\\x81\x5B\\", "Vesk", "Other", false},
+        CodePageCase{"Utf8", kCodePageUtf8, "C:\\\xE3\x83\xBC\\", "\xE3\x83\xBC", "\xE3\x83\xBD", true}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(WriteIniValue, FilesBeyondSixteenBitPositionsAreWritten) {
   for (size_t size : {40u * 1024, 5u * 1024 * 1024}) {
     TempDir dir;
@@ -201,8 +235,8 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
     WriteBytes(ini, old);
     FileOps files = RealFiles();
     if (step == 0) {  // the disk fills up half-way through the temporary file
-      files.writeNew = [](const std::string& path, std::string_view bytes) {
-        RealFiles().writeNew(path, bytes.substr(0, bytes.size() / 2));
+      files.writeNew = [](const std::string& path, std::string_view bytes, const std::string& like) {
+        RealFiles().writeNew(path, bytes.substr(0, bytes.size() / 2), like);
         ThrowSystemError(112);
       };
     } else {  // the replace is refused
@@ -260,6 +294,70 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
   EXPECT_EQ(ReadBytes(ini), old);
 }
 
+// A read that another process blocks for a moment (a scanner holding the file
+// open) is retried as writes are; a lasting failure is not.
+TEST(ReadIniValue, RetriesAMomentaryFailureToRead) {
+#ifdef _WIN32
+  const unsigned long busy = ERROR_SHARING_VIOLATION;
+#else
+  const unsigned long busy = EBUSY;
+#endif
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini");
+  WriteBytes(ini, "[Palette]\r\nstartX=1\r\n");
+  for (const unsigned long failure : {busy, 112ul}) {
+    FileOps files = RealFiles();
+    int reads = 0, failing = 3;
+    files.readAll = [&](const std::string& path) {
+      ++reads;
+      if (failing-- > 0) ThrowSystemError(failure);
+      return RealFiles().readAll(path);
+    };
+    if (failure == busy) {
+      EXPECT_EQ(ReadIniValue(ini, "Palette", "startX", files), "1");
+      EXPECT_EQ(reads, 4);
+    } else {
+      EXPECT_THROW(ReadFileContent(ini, files), SystemError);
+      EXPECT_EQ(reads, 1);
+    }
+  }
+}
+
+// Whatever bears the temporary name is removed first, a link without following
+// it, so nothing is ever written through a planted link; the new file keeps the
+// old one's permissions, not the folder's defaults.
+TEST(ReplaceFileContent, TemporaryFileIsAlwaysNewAndKeepsThePermissions) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine cannot make links: e2e_pathmend_temp_file plants one";
+#endif
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const std::string file = dir.file("Vesk.lsp"), victim = dir.file("victim"), temp = TempPathFor(file);
+  const struct {
+    const char* name;
+    std::function<void()> plant;
+  } cases[] = {
+      {"link to another file", [&] { fs::create_symlink(victim, temp); }},
+      {"link to nowhere", [&] { fs::create_symlink(dir.file("nowhere"), temp); }},
+      {"longer read-only leftover", [&] {
+         WriteBytes(temp, std::string(4096, 'x'));
+         fs::permissions(temp, fs::perms::owner_read);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(file, "old");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    WriteBytes(victim, "victim");
+    c.plant();
+    ReplaceFileContent(file, "new");
+    EXPECT_EQ(ReadBytes(file), "new");
+    EXPECT_EQ(ReadBytes(victim), "victim");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  }
+}
+
 #ifdef _WIN32
 TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
   TempDir dir;
@@ -278,7 +376,7 @@ TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
   const std::string ini = dir.file("Vesk.ini");
   FileOps files = RealFiles();
   int writes = 0;
-  files.writeNew = [&](const std::string&, std::string_view) {
+  files.writeNew = [&](const std::string&, std::string_view, const std::string&) {
     ++writes;
     ThrowSystemError(ERROR_ACCESS_DENIED);
   };

@@ -26,7 +26,7 @@ namespace {
 
 bool Exists(const std::string& path) { return RealFiles().probe(path) != FileKind::Missing; }
 
-void Touch(const std::string& path) { RealFiles().writeNew(path, "ready"); }
+void Touch(const std::string& path) { RealFiles().writeNew(path, "ready", ""); }
 
 // A bounded poll: 60 s at most.
 bool WaitFor(const std::string& path) {
