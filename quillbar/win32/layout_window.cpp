@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "accessible.h"
 #include "art_ids.h"
 #include "busy_wait.h"
 #include "commands.h"
@@ -183,8 +184,17 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   PaletteWindow* w = PartsOf(hwnd);
   if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
   try {
-    if (LRESULT result; PaletteKeyboardMessage(*w, msg, wp, lp, result)) return result;
     switch (msg) {
+      // The keyboard, the focus and the screen reader (keyboard.h, accessible.h).
+      case WM_KEYDOWN: if (OnKeyDown(*w, wp)) return 0; break;
+      case WM_SYSKEYDOWN: if (OnSysKeyDown(*w, wp)) return 0; break;
+      case WM_ACTIVATE: OnActivate(*w, wp, lp); break;
+      case WM_SETFOCUS: OnFocusChange(*w, true); break;
+      case WM_KILLFOCUS: OnFocusChange(*w, false); break;
+      case WM_UPDATEUISTATE: OnUpdateUiState(*w, wp); break;
+      case WM_GETOBJECT: if (LRESULT result; AnswerGetObject(hwnd, wp, lp, result)) return result; break;
+      case kDefaultActionMessage: OnDefaultAction(*w, wp); return 0;
+      // Painting, the mouse, menus and the window's life.
       case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
       case WM_PAINT: PaintPalette(*w); return 0;
       case WM_SETCURSOR: if (ShowWaitCursor() || OnSetCursor(*w, lp)) return TRUE; break;
