@@ -192,7 +192,7 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       case WM_SETFOCUS: OnFocusChange(*w, true); break;
       case WM_KILLFOCUS: OnFocusChange(*w, false); break;
       case WM_UPDATEUISTATE: OnUpdateUiState(*w, wp); break;
-      case WM_GETOBJECT: if (LRESULT result; AnswerGetObject(hwnd, wp, lp, result)) return result; break;
+      case WM_GETOBJECT: if (LRESULT result; AnswerGetObject(*w, wp, lp, result)) return result; break;
       case kDefaultActionMessage: OnDefaultAction(*w, wp); return 0;
       // Painting, the mouse, menus and the window's life.
       case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "busy.h"
+#include "com_holders.h"
 #include "error.h"
 
 static_assert(kServerCallRejected == SERVERCALL_REJECTED && kServerCallRetryLater == SERVERCALL_RETRYLATER);
@@ -15,12 +16,15 @@ namespace {
 // One object for the whole run: the reference count does not free it.
 struct BusyFilter : IMessageFilter {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
-      *out = static_cast<IMessageFilter*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return ComMethod([&]() -> HRESULT {
+      if (!out) return E_POINTER;
+      if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+        *out = static_cast<IMessageFilter*>(this);
+        return S_OK;
+      }
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -31,9 +35,14 @@ struct BusyFilter : IMessageFilter {
   }
 
   // `sinceCall` counts from this call; the budget counts from the menu choice.
+  // Should the answer fail, the call is cancelled: the sender sees the rejection.
   DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD sinceCall, DWORD rejectType) override {
-    const uint64_t elapsed = CommandPending() ? GetTickCount64() - PendingSince() : sinceCall;
-    return static_cast<DWORD>(RetryRejectedCallAnswer(rejectType, elapsed));
+    try {
+      const uint64_t elapsed = CommandPending() ? GetTickCount64() - PendingSince() : sinceCall;
+      return static_cast<DWORD>(RetryRejectedCallAnswer(rejectType, elapsed));
+    } catch (...) {
+      return static_cast<DWORD>(-1);
+    }
   }
 
   // While a call waits, paint and activation go on; mouse and keys wait.

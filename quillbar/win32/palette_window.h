@@ -2,10 +2,12 @@
 // window, attached to it at WM_NCCREATE (GWLP_USERDATA), freed with it.
 #pragma once
 #include <windows.h>
+#include <oleacc.h>
 
 #include <array>
 #include <string>
 
+#include "com_holders.h"
 #include "commands.h"
 #include "layouts.h"
 #include "palette.h"
@@ -29,4 +31,5 @@ struct PaletteWindow {
   bool ownedByWindow = false;           // false while the window is being made
   KeyboardState keys;                   // the focus rectangle and where Esc goes
   const PaletteWindowOps* windows = nullptr;  // the palette handlers' view of the layout windows
+  ComPtr<IAccessible> accessible;       // made at a screen reader's first request (accessible.h)
 };
