@@ -7,6 +7,7 @@
 #include "monitors.h"
 #include "program_folder.h"
 #include "scoped_kernel_handle.h"
+#include "show_box.h"
 
 bool EarlierInstanceRuns() {
   // Session-local: each signed-in user has a palette of their own. The first
@@ -33,8 +34,8 @@ StartupOps RealStartupOps() {
   };
   ops.screenSize = PrimaryScreenTwips;
   ops.monitors = [] { return CurrentDesktop().areas; };
-  ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
-    MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
+  ops.messageBox = [](const std::string& text, const std::string& title, BoxKind kind) {
+    ShowBox(nullptr, kind, text, title);
   };
   ops.openLayout = OpenLayout;
   ops.closeLayout = CloseLayout;
