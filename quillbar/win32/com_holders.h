@@ -21,7 +21,6 @@ struct Bstr {
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   operator BSTR() const { return b; }
-  BSTR* operator&() { return &b; }
   BSTR b = nullptr;
 };
 

@@ -5,7 +5,6 @@
 
 #include "busy.h"
 #include "com_holders.h"
-#include "error.h"
 
 static_assert(kServerCallRejected == SERVERCALL_REJECTED && kServerCallRetryLater == SERVERCALL_RETRYLATER);
 static_assert(kCallRejected == static_cast<unsigned long>(RPC_E_CALL_REJECTED) &&
@@ -55,8 +54,7 @@ BusyFilter filter;
 
 void RegisterBusyFilter() {
   IMessageFilter* previous = nullptr;
-  const HRESULT hr = CoRegisterMessageFilter(&filter, &previous);
-  if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
+  CheckHr(CoRegisterMessageFilter(&filter, &previous));
   if (previous) previous->Release();
 }
 

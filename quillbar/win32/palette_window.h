@@ -28,6 +28,7 @@ struct PaletteWindow {
   std::array<ScopedFont, 2> fonts;      // FontId::Default, FontId::Symbol
   std::array<ScopedMenu, kMenuCount> popups;  // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
   HWND tooltip = nullptr;               // made at the first hover; destroyed with the window
+  bool tooltipTried = false;            // the palette goes on without tooltips it could not make
   bool ownedByWindow = false;           // false while the window is being made
   KeyboardState keys;                   // the focus rectangle and where Esc goes
   const PaletteWindowOps* windows = nullptr;  // the palette handlers' view of the layout windows

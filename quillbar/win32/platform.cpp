@@ -2,7 +2,7 @@
 
 #include "automation.h"
 #include "census.h"
-#include "error.h"
+#include "com_holders.h"
 #include "layout_window.h"
 #include "monitors.h"
 #include "program_folder.h"
@@ -30,7 +30,7 @@ StartupOps RealStartupOps() {
   ops.isProcessRunning = IsProcessRunning;
   ops.programFolder = ThisProgramFolder;
   ops.attachApplication = [] {
-    if (!AttachApplication()) ThrowSystemError(static_cast<unsigned long>(MK_E_UNAVAILABLE));
+    if (!AttachApplication()) CheckHr(MK_E_UNAVAILABLE);
   };
   ops.screenSize = PrimaryScreenTwips;
   ops.monitors = [] { return CurrentDesktop().areas; };
