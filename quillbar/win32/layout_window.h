@@ -12,5 +12,3 @@ void OpenLayout(int n);
 // Destroys layout n if it is open. When the last layout closes the program ends.
 void CloseLayout(int n);
 
-// Window class of every layout window.
-inline constexpr char kLayoutClass[] = "QuillbarLayout";
