@@ -80,7 +80,8 @@ void AddTooltips(PaletteWindow& w) {
   for (size_t i = 0; i < w.def->controls.size(); ++i) {
     if (!w.def->controls[i].tooltip) continue;
     TOOLINFOA tool = Tool(w, i);
-    if (!SendMessageA(w.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) NoteTooltipFailure(w.def->controls[i].name);
+    if (!SendMessageA(w.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)))
+      NoteTooltipFailure(w.def->controls[i].name);
   }
 }
 
@@ -108,7 +109,7 @@ void OnMouse(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp) {
   if (!(msg == WM_MOUSEMOVE && PaletteHoldsMouse(n))) {
     if (!w.tooltipTried) AddTooltips(w);
     MSG relayed{hwnd, msg, wp, lp, 0, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}};
-    SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    if (w.tooltip) SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
   const double x = PixelsToTwips(GET_X_LPARAM(lp), w.dpi), y = PixelsToTwips(GET_Y_LPARAM(lp), w.dpi);
   switch (msg) {
