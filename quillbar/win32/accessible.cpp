@@ -41,10 +41,17 @@ HRESULT Text(const std::string& text, BSTR* out) {
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT Long(VARIANT* out, long value) {
+  out->vt = VT_I4;
+  out->lVal = value;
+  return S_OK;
+}
+
+// Child `child` (0 the client itself); none (S_FALSE) when negative.
 HRESULT Child(VARIANT* out, long child) {
-  out->vt = child < 0 ? VT_EMPTY : VT_I4;
-  if (child >= 0) out->lVal = child;
-  return child < 0 ? S_FALSE : S_OK;
+  if (child >= 0) return Long(out, child);
+  out->vt = VT_EMPTY;
+  return S_FALSE;
 }
 
 // One layout window's client area, made at the first request and released with
@@ -140,30 +147,24 @@ class PaletteAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     return ComMethod([&]() -> HRESULT {
       const ControlDef* c;
-      if (!role) return E_POINTER;
-      if (HRESULT hr = Control(child, c); FAILED(hr)) return hr;
-      role->vt = VT_I4;
-      role->lVal = !c ? ROLE_SYSTEM_CLIENT
-                   : c->role == ControlRole::Command ? ROLE_SYSTEM_BUTTONMENU
-                   : c->role == ControlRole::Title  ? ROLE_SYSTEM_STATICTEXT
-                                                    : ROLE_SYSTEM_PUSHBUTTON;
-      return S_OK;
+      if (HRESULT hr = Control(child, c, role); FAILED(hr)) return hr;
+      return Long(role, !c                                  ? ROLE_SYSTEM_CLIENT
+                        : c->role == ControlRole::Command ? ROLE_SYSTEM_BUTTONMENU
+                        : c->role == ControlRole::Title   ? ROLE_SYSTEM_STATICTEXT
+                                                          : ROLE_SYSTEM_PUSHBUTTON);
     }, role);
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     return ComMethod([&]() -> HRESULT {
       const ControlDef* c;
-      if (!state) return E_POINTER;
-      if (HRESULT hr = Control(child, c); FAILED(hr)) return hr;
+      if (HRESULT hr = Control(child, c, state); FAILED(hr)) return hr;
       const PaletteWindow& w = *Parts();
       long s = STATE_SYSTEM_FOCUSABLE;
       if (c && c->role == ControlRole::Title) s = STATE_SYSTEM_READONLY;
       if (c && c->role == ControlRole::Command) s |= STATE_SYSTEM_HASPOPUP;
       if (c && c == FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)] && GetFocus() == hwnd_)
         s |= STATE_SYSTEM_FOCUSED;
-      state->vt = VT_I4;
-      state->lVal = s;
-      return S_OK;
+      return Long(state, s);
     }, state);
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) override { return Text("", help); }
@@ -294,6 +295,11 @@ class PaletteAccessible final : public IAccessible {
     if (!w) return RPC_E_DISCONNECTED;
     if (id != CHILDID_SELF) c = AccessibleChild(*w->def, static_cast<int>(id));
     return S_OK;
+  }
+  // The same for a call whose out parameter `out` may be missing (E_POINTER).
+  HRESULT Control(const VARIANT& child, const ControlDef*& c, const void* out) const {
+    c = nullptr;
+    return out ? Control(child, c) : E_POINTER;
   }
 
   LONG refs_ = 1;
