@@ -29,13 +29,13 @@ constexpr auto kCommands = std::to_array<CommandEntry>({
     {"mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
 });
 
-// The top-level menus' names and captions; where each one's entries begin and
+// The top-level menus' names; where each one's entries begin and
 // how many there are follows from the command table.
 constexpr std::array<MenuDef, kMenuCount> kMenuNames = {{
-    {"mnuIO", "&Input / Output", 0, 0},
-    {"mnuMODELING", "&Modeling", 0, 0},
-    {"mnuDRAW", "&Drawing Commands", 0, 0},
-    {"mnuHHELP", "&Help", 0, 0},
+    {"mnuIO", 0, 0},
+    {"mnuMODELING", 0, 0},
+    {"mnuDRAW", 0, 0},
+    {"mnuHHELP", 0, 0},
 }};
 
 constexpr std::array<MenuDef, kMenuCount> CountMenus() {

@@ -15,7 +15,6 @@ struct CommandEntry {
 
 struct MenuDef {
   const char* name;     // "mnuIO"
-  const char* caption;  // "&Input / Output" (never shown: the menus only pop up)
   size_t first;         // index of its first entry in CommandTable()
   size_t count;
 };

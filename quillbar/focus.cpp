@@ -5,11 +5,9 @@
 FocusOrderList FocusOrder(const LayoutDef& layout) {
   FocusOrderList order{};
   // The tables list controls in stacking order, which is not the Tab order.
-  for (const ControlDef& c : layout.controls) {
-    if (c.role == ControlRole::Command && c.menu != MenuId::None) order.at(static_cast<size_t>(c.menu) - 1) = &c;
-    if (c.role == ControlRole::Switch) order[4] = &c;
-    if (c.role == ControlRole::Close) order[5] = &c;
-  }
+  for (size_t stop = 0; stop < kFocusTable.size(); ++stop)
+    for (const ControlDef& c : layout.controls)
+      if (c.role == kFocusTable[stop].role && c.menu == kFocusTable[stop].menu) order[stop] = &c;
   return order;
 }
 

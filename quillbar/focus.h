@@ -8,7 +8,17 @@
 #include "layouts.h"
 
 // The controls that take the focus, in Tab order: command buttons 1 to 4, "/", "X".
-inline constexpr int kFocusStops = 6;
+// The number of stops follows from this table.
+struct FocusStopDef {
+  ControlRole role;
+  MenuId menu;  // the command button that opens this menu; None for "/" and "X"
+};
+inline constexpr std::array kFocusTable = {
+    FocusStopDef{ControlRole::Command, MenuId::IO},       FocusStopDef{ControlRole::Command, MenuId::Modeling},
+    FocusStopDef{ControlRole::Command, MenuId::Draw},     FocusStopDef{ControlRole::Command, MenuId::Help},
+    FocusStopDef{ControlRole::Switch, MenuId::None},      FocusStopDef{ControlRole::Close, MenuId::None},
+};
+inline constexpr int kFocusStops = static_cast<int>(kFocusTable.size());
 using FocusOrderList = std::array<const ControlDef*, kFocusStops>;
 FocusOrderList FocusOrder(const LayoutDef& layout);
 

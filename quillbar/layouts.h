@@ -58,6 +58,8 @@ struct LayoutDef {
 // How many layouts there are, numbered from 1; every table of layouts and
 // every loop over them takes its size from here.
 inline constexpr int kLayoutCount = 4;
+// The window class of every layout window.
+inline constexpr char kLayoutClass[] = "QuillbarLayout";
 // The minimal buttons: what a formNumber that names no layout opens.
 inline constexpr int kFallbackLayout = 4;
 

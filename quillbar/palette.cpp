@@ -31,7 +31,7 @@ void Form_Load(const PaletteWindowOps& w, int layout) {
   w.makeTopmost(layout);
 }
 
-void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
+void Title_MouseDown(int, int16_t button, float x, float y) {
   if (button != kLeftButton) return;
   PaletteState& s = State();
   s.grabX = RoundToTwips(x);
@@ -39,7 +39,7 @@ void Title_MouseDown(int, int16_t button, int16_t, float x, float y) {
   s.titleGrabbed = true;
 }
 
-void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t, float x, float y) {
+void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, float x, float y) {
   PaletteState& s = State();
   if (!(buttons & kLeftButton) || !s.titleGrabbed) return;
   TwipPoint at = w.windowPosition(layout);
@@ -69,26 +69,24 @@ void lblX_Click(const PaletteWindowOps& w, int layout) {
   w.closeLayout(layout);
 }
 
-void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed,
-                             int16_t, float, float) {
+void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed) {
   if (pressed != kLeftButton) return;
   w.popupMenu(layout, button.menu);
 }
 
-void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y) {
+void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, double x, double y) {
   PaletteState& s = State();
   if (s.heldLayout != layout) Release();
   const ControlDef* c = s.heldControl ? s.heldControl : HitTest(GetLayout(layout), x, y);
   if (!c) return;
   s.heldLayout = layout;
   s.heldControl = c;
-  float cx = static_cast<float>(x - c->rect.left), cy = static_cast<float>(y - c->rect.top);
   switch (c->role) {
     case ControlRole::Title:
-      Title_MouseDown(layout, button, shift, cx, cy);
+      Title_MouseDown(layout, button, static_cast<float>(x - c->rect.left), static_cast<float>(y - c->rect.top));
       break;
     case ControlRole::Command:
-      CommandButton_MouseDown(w, layout, *c, button, shift, cx, cy);
+      CommandButton_MouseDown(w, layout, *c, button);
       // The menu's own loop took the release; the button no longer holds the mouse.
       if (button == kLeftButton) Release();
       break;
@@ -97,16 +95,15 @@ void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int
   }
 }
 
-void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y) {
+void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, double x, double y) {
   const PaletteState& s = State();
   const ControlDef* c = s.heldLayout == layout && s.heldControl ? s.heldControl : HitTest(GetLayout(layout), x, y);
   if (c && c->role == ControlRole::Title)
-    Title_MouseMove(w, layout, buttons, shift, static_cast<float>(x - c->rect.left),
+    Title_MouseMove(w, layout, buttons, static_cast<float>(x - c->rect.left),
                     static_cast<float>(y - c->rect.top));
 }
 
-void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t, double x,
-                    double y) {
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, double x, double y) {
   const PaletteState& s = State();
   if (s.heldLayout != layout || !s.heldControl) return;
   const ControlDef* c = s.heldControl;

@@ -43,8 +43,8 @@ void Form_Load(const PaletteWindowOps& w, int layout);
 
 // lblTitle_MouseDown / imgTitle_MouseDown and _MouseMove; x, y in twips from the
 // title control's corner.
-void Title_MouseDown(int layout, int16_t button, int16_t shift, float x, float y);
-void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, float x, float y);
+void Title_MouseDown(int layout, int16_t button, float x, float y);
+void Title_MouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, float x, float y);
 
 // The switch: formNumber becomes the next layout, which opens where this one stands.
 void lblMin_Click(const PaletteWindowOps& w, int layout);
@@ -53,8 +53,7 @@ void lblMin_Click(const PaletteWindowOps& w, int layout);
 void lblX_Click(const PaletteWindowOps& w, int layout);
 
 // Label1..4_MouseDown / Image1..4_MouseDown: a left press opens the button's menu.
-void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed,
-                             int16_t shift, float x, float y);
+void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const ControlDef& button, int16_t pressed);
 
 // --- Mouse routing ----------------------------------------------------------
 // The controls are windowless: a press goes to the top-most control at the point,
@@ -62,11 +61,10 @@ void CommandButton_MouseDown(const PaletteWindowOps& w, int layout, const Contro
 // control (or to the one under the pointer), with coordinates relative to it.
 // x, y are client twips of the layout's window.
 
-void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, int16_t shift, double x, double y);
-void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, int16_t shift, double x, double y);
+void PaletteMouseDown(const PaletteWindowOps& w, int layout, int16_t button, double x, double y);
+void PaletteMouseMove(const PaletteWindowOps& w, int layout, int16_t buttons, double x, double y);
 // `stillHeld` is the mask of the buttons that remain down after this release.
-void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, int16_t shift,
-                    double x, double y);
+void PaletteMouseUp(const PaletteWindowOps& w, int layout, int16_t button, int16_t stillHeld, double x, double y);
 // The window lost the mouse (capture taken away, window closing): nothing holds it any more.
 void PaletteMouseLost(int layout);
 // True while a control of this layout holds the mouse (the window keeps it captured).

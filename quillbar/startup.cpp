@@ -32,18 +32,18 @@ InstanceLock InstanceLockFrom(bool gotHandle, unsigned long lastError) {
 StartupOutcome Main(const StartupOps& ops) {
   PaletteState& s = State();
   if (ops.earlierInstanceRuns()) {
-    ops.messageBox("Application is already running", kProgramTitle, kStartupBoxStyle);
+    ops.messageBox("Application is already running", kProgramTitle, kErrorBox);
     return StartupOutcome::AlreadyRunning;
   }
 
   StartupOutcome outcome = StartupOutcome::Failed;
   if (!ops.isProcessRunning(kAcadImageName)) {
     ops.messageBox("AutoCAD connection failed.\nPlease restart this program after AutoCAD is fully loaded.",
-                   "Vesk Menu Palette", kStartupBoxStyle);
+                   "Vesk Menu Palette", kErrorBox);
     outcome = StartupOutcome::AutoCADAbsent;
   } else if (const ProgramFolder folder = ops.programFolder(); !folder.spellable) {
     // Its settings file would be looked for under a path with "?" in it, which names no file.
-    ops.messageBox(UnspellableFolderText(), kProgramTitle, kStartupBoxStyle);
+    ops.messageBox(UnspellableFolderText(), kProgramTitle, kErrorBox);
     outcome = StartupOutcome::FolderUnspellable;
   } else {
     s.appFolder = folder.path;

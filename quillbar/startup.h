@@ -15,6 +15,10 @@
 #include "program_folder.h"
 #include "twips.h"
 
+// The kinds of message box Quillbar shows, each with its icon and buttons (the
+// styles Windows takes). Start-up's boxes are all errors.
+enum BoxKind : unsigned { kWarningBox = kBoxOk | kIconWarning, kErrorBox = kBoxOk | kIconStop };
+
 struct StartupOps {
   std::function<bool()> earlierInstanceRuns;
   // The process census: true when some process has exactly this image name.
@@ -28,7 +32,7 @@ struct StartupOps {
   std::function<ScreenTwips()> screenSize;
   // Every monitor of the desktop, the primary one first.
   std::function<std::vector<TwipArea>()> monitors;
-  std::function<void(const std::string& text, const std::string& title, unsigned style)> messageBox;
+  std::function<void(const std::string& text, const std::string& title, BoxKind kind)> messageBox;
   // Opens a layout modeless (1 to 4); throws when the window cannot be made.
   std::function<void(int layout)> openLayout;
   // Closes a layout; nothing happens when it is not open.
@@ -45,7 +49,6 @@ enum class StartupOutcome {
   Started,         // one layout window is open
 };
 
-inline constexpr unsigned kStartupBoxStyle = kBoxOk | kIconStop;
 inline constexpr const char* kProgramTitle = "Quillbar";
 inline constexpr const char* kAcadImageName = "acad.exe";
 

@@ -73,11 +73,11 @@ shot() {
   echo "docs/screenshots/form$1$SUFFIX.png"
 }
 
-pick() {  # layout button entry entries label
+pick() {  # layout caption label
   local before
   before=$(log_lines "$LOG")
-  step "Form$1: $5"
-  menu_pick "$1" "$2" "$3" "$4" && wait_log_grows "$LOG" "$before" && ok "$(tail -n 1 "$LOG")" || ok "(nothing arrived)"
+  step "Form$1: $3"
+  menu_pick "$1" "$2" && wait_log_grows "$LOG" "$before" && ok "$(tail -n 1 "$LOG")" || ok "(nothing arrived)"
   pause
 }
 
@@ -95,12 +95,12 @@ for layout in 1 2 3 4; do
   step "Form$layout (${names[$layout]}): screenshot"
   shot "$layout"
   case $layout in
-    1) pick 1 button2 1 "${PALETTE_MENU[2]}" "Modeling > Produce Landscape"
-       pick 1 button1 0 "${PALETTE_MENU[1]}" "Import/Export > Import XYZ Points" ;;
-    2) pick 2 button2 4 "${PALETTE_MENU[2]}" "Modeling > Draw Section" ;;
-    3) pick 3 button3 0 "${PALETTE_MENU[3]}" "Drawing > Draw Grid"
-       pick 3 button2 4 "${PALETTE_MENU[2]}" "Modeling > Draw Section" ;;
-    4) pick 4 button4 2 "${PALETTE_MENU[4]}" "Help > About Vesk" ;;
+    1) pick 1 "Produce Landscape" "Modeling > Produce Landscape"
+       pick 1 "Import XYZ Points" "Import/Export > Import XYZ Points" ;;
+    2) pick 2 "Draw Section" "Modeling > Draw Section" ;;
+    3) pick 3 "Draw Grid" "Drawing > Draw Grid"
+       pick 3 "Draw Section" "Modeling > Draw Section" ;;
+    4) pick 4 "About Vesk" "Help > About Vesk" ;;
   esac
   [ "$layout" -lt 4 ] && switch_to "$layout" $((layout + 1))
 done

@@ -2,26 +2,45 @@
 # (sourced; the caller provides `vdriver` and `field` as tests/e2e/lib.sh does).
 # Pixels follow the display's dpi (PALETTE_DPI).
 
-# The rectangles in twips that the driver presses, keyed "<layout>:<part>" (client,
-# title, lblMin, lblX, button1..4), as the palette's own layout tables give them
-# (`vdriver layouts`): each control's visible part less the edge strips that
-# controls above it cover. Titles are pressed near their left end (see
-# palette_centre), clear of the controls over their right end.
-declare -gA PALETTE_RECT=()
-# The entries of each command button's menu, keyed by the button's number, and
-# the number of layouts, from the palette's own tables (`vdriver menus`, `layouts`).
-declare -gA PALETTE_MENU=()
-PALETTE_LAYOUTS=0
+# What the driver knows of the palette comes from its own tables (`vdriver facts`):
+# PALETTE_CLASS, the layout windows' class;
+# PALETTE_RECT, the rectangles in twips that the driver presses, keyed
+#   "<layout>:<part>" (client, title, lblMin, lblX, button1..4): each control's
+#   visible part less the edge strips that controls above it cover. Titles are
+#   pressed near their left end (see palette_centre), clear of the controls over
+#   their right end;
+# PALETTE_MENU, the number of entries of each command button's menu, keyed by the
+#   button's number;
+# PALETTE_ENTRY, each menu entry's "<button> <position from 0> <item>", keyed by
+#   its caption ("Draw Section");
+# PALETTE_COMMAND, what each entry sends, keyed "<layout>:<item>", as the stand-in
+#   AutoCAD logs it ("<ESC><ESC>_Cross<CR>");
+# PALETTE_LAYOUTS, the number of layouts.
+declare -gA PALETTE_RECT=() PALETTE_MENU=() PALETTE_ENTRY=() PALETTE_COMMAND=()
+PALETTE_LAYOUTS=0 PALETTE_CLASS=
 
-# Reads the rectangles, the menus and the display's dpi; call once the Wine prefix is ready.
+# Reads the palette's facts and the display's dpi; call once the Wine prefix is ready.
 palette_geometry() {
-  local key rect first count
+  local kind key rest
   PALETTE_DPI=$(field "$(vdriver screen)" dpi)
-  while read -r key rect; do PALETTE_RECT[$key]=$rect; done < <(vdriver layouts | tr -d '\r')
-  [ -n "${PALETTE_RECT[4:title]:-}" ] || { echo "palette-driver: vdriver layouts gave no geometry" >&2; return 1; }
+  while read -r kind key rest; do
+    case $kind in
+      class) PALETTE_CLASS=$key ;;
+      rect) PALETTE_RECT[$key]=$rest ;;
+      menu) PALETTE_MENU[${key%%:*}]=${rest#* } ;;
+      entry) PALETTE_ENTRY[${rest#* }]="${key%%:*} ${key#*:} ${rest%% *}" ;;
+      command) PALETTE_COMMAND[$key]=$rest ;;
+    esac
+  done < <(vdriver facts | tr -d '\r')
+  [ -n "$PALETTE_CLASS" ] && [ -n "${PALETTE_RECT[4:title]:-}" ] && [ -n "${PALETTE_MENU[4]:-}" ] ||
+    { echo "palette-driver: vdriver facts gave no palette" >&2; return 1; }
   PALETTE_LAYOUTS=$(printf '%s\n' "${!PALETTE_RECT[@]}" | grep -c ':client$')
-  while read -r key first count; do PALETTE_MENU[${key%%:*}]=$count; done < <(vdriver menus | tr -d '\r')
-  [ -n "${PALETTE_MENU[4]:-}" ] || { echo "palette-driver: vdriver menus gave no menus" >&2; return 1; }
+}
+
+# What entry CAPTION sends from layout LAYOUT, as the stand-in AutoCAD logs it.
+palette_sends() {
+  local e=(${PALETTE_ENTRY[$2]})
+  echo "${PALETTE_COMMAND[$1:${e[2]}]}"
 }
 
 # Twips to pixels at the display's dpi: nearest, halves to even, as the palette rounds.
@@ -51,7 +70,7 @@ palette_size() {
 # corner on screen), WW WH (client size), TOPMOST.
 read_window() {
   local line
-  line=$(vdriver window --class QuillbarLayout --timeout "${1:-20000}") || return 1
+  line=$(vdriver window --class "$PALETTE_CLASS" --timeout "${1:-20000}") || return 1
   WX=$(field "$line" clientx) WY=$(field "$line" clienty) WW=$(field "$line" cx) WH=$(field "$line" cy)
   TOPMOST=$(field "$line" topmost)
 }
@@ -61,7 +80,7 @@ wait_layout() {
   local want i
   want=$(palette_size "$1")
   for ((i = 0; i < 40; i++)); do
-    if read_window 2000 && [ "$WW $WH" = "$want" ] && [ "$(vdriver count --class QuillbarLayout)" = 1 ]; then
+    if read_window 2000 && [ "$WW $WH" = "$want" ] && [ "$(vdriver count --class "$PALETTE_CLASS")" = 1 ]; then
       return 0
     fi
     sleep 0.1
@@ -76,12 +95,15 @@ point() {
   echo "$((WX + c[0])) $((WY + c[1]))"
 }
 
-# menu_pick LAYOUT BUTTON ENTRY ENTRIES [MOUSE]: presses the command button with
-# the left button, lets go once its menu shows, and clicks entry ENTRY (from 0)
-# of its ENTRIES with mouse button MOUSE (1 unless given). Fails when no menu opens.
+# menu_pick LAYOUT CAPTION [MOUSE]: presses the command button whose menu holds
+# the entry CAPTION with the left button, lets go once its menu shows, and clicks
+# the entry with mouse button MOUSE (1 unless given). Fails when no menu opens.
 menu_pick() {
-  local layout=$1 button=$2 entry=$3 entries=$4 mouse=${5:-1} menu mx my mcx mcy
-  xdotool mousemove $(point "$layout" "$button") mousedown 1
+  local layout=$1 mouse=${3:-1} e menu mx my mcx mcy
+  e=(${PALETTE_ENTRY[$2]:-})
+  [ ${#e[@]} = 3 ] || { echo "palette-driver: no menu entry \"$2\"" >&2; return 1; }
+  local entry=${e[1]} entries=${PALETTE_MENU[${e[0]}]}
+  xdotool mousemove $(point "$layout" "button${e[0]}") mousedown 1
   if ! menu=$(vdriver window --class '#32768' --timeout 5000); then
     xdotool mouseup 1
     return 1

@@ -6,6 +6,9 @@
 #pragma once
 #include <windows.h>
 
-// Answers WM_GETOBJECT for OBJID_CLIENT (true, with `result`); false for any
-// other object or when oleacc cannot be loaded, which leaves the default answer.
-bool AnswerGetObject(HWND hwnd, WPARAM wp, LPARAM lp, LRESULT& result);
+struct PaletteWindow;
+
+// Answers WM_GETOBJECT for OBJID_CLIENT (true, with `result`) with the window's
+// one accessible object; false for any other object or when oleacc cannot be
+// loaded, which leaves the default answer.
+bool AnswerGetObject(PaletteWindow& w, WPARAM wp, LPARAM lp, LRESULT& result);

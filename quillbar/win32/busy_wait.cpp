@@ -4,7 +4,7 @@
 #include "busy.h"
 #include "commands.h"
 #include "keyboard.h"
-#include "startup.h"
+#include "show_box.h"
 
 namespace {
 
@@ -56,9 +56,7 @@ void ChooseCommand(HWND palette, int layout, size_t index) {
   ops.send = [&](const std::string& text) { SendCommandTo(drawing.Get(), text); };
   ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
   ops.pause = [palette](unsigned ms) { return PauseWithPalettePainted(palette, ms); };
-  ops.warningBox = [palette](const std::string& text) {
-    MessageBoxA(palette, text.c_str(), kProgramTitle, MB_OK | MB_ICONWARNING);
-  };
+  ops.warningBox = [palette](const std::string& text) { ShowBox(palette, kWarningBox, text); };
   const Delivery delivery = SendWhenFree(CommandText(layout, index), ops);
   if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
   // The command now asks for its input: the user types it into AutoCAD. After a

@@ -5,6 +5,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,6 @@ struct Bstr {
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   operator BSTR() const { return b; }
-  BSTR* operator&() { return &b; }
   BSTR b = nullptr;
 };
 
@@ -35,3 +35,21 @@ struct Variant {
 
 // Throws SystemError for a failed HRESULT, with the system's description.
 void CheckHr(HRESULT hr);
+
+// The body of a COM method the program implements. Its caller is another
+// process or the system, so nothing may be thrown into it: a throw becomes
+// E_OUTOFMEMORY (std::bad_alloc) or E_FAIL, and the out parameters `outs` are
+// emptied so the caller frees nothing.
+template <class Body, class... Out>
+HRESULT ComMethod(Body&& body, Out*... outs) noexcept {
+  const auto empty = [&] { ((outs ? void(*outs = {}) : void()), ...); };
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    empty();
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    empty();
+    return E_FAIL;
+  }
+}

@@ -1,9 +1,9 @@
 #include "error_report.h"
 
 #include "error.h"
-#include "startup.h"
+#include "show_box.h"
 
 void EndWithErrorReport(HWND owner) {
-  MessageBoxA(owner, CurrentErrorReportText().c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+  ShowBox(owner, kErrorBox, CurrentErrorReportText());
   ExitProcess(1);
 }

@@ -1,6 +1,5 @@
 #include "keyboard.h"
 
-#include "accessible.h"
 #include "automation.h"
 #include "focus.h"
 #include "palette.h"
@@ -56,51 +55,6 @@ void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
   ShowPopupMenu(w, button.menu, at);
 }
 
-bool OnKeyDown(PaletteWindow& w, WPARAM key) {
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  switch (key) {
-    case VK_TAB: SetFocusStop(w, MoveFocus(w.keys.focus, shift ? FocusMove::Previous : FocusMove::Next)); break;
-    case VK_RIGHT: case VK_DOWN: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Next)); break;
-    case VK_LEFT: case VK_UP: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Previous)); break;
-    case VK_HOME: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::First)); break;
-    case VK_END: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Last)); break;
-    case VK_RETURN: case VK_SPACE:
-      if (!DropQueuedChar(w)) return true;
-      ShowCues(w);
-      ActivateStop(w, w.keys.focus);  // the window may be gone now
-      return true;
-    case VK_ESCAPE:
-      if (!HandKeyboardToAutoCAD())
-        if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
-      return true;
-    default: return false;
-  }
-  ShowCues(w);
-  return true;
-}
-
-// Alt+Down opens a command button's menu; Alt+F4 closes and saves as "X" does.
-bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
-  if (key == VK_F4) {
-    lblX_Click(*w.windows, w.def->number);
-    return true;
-  }
-  if (key == VK_DOWN) {
-    const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
-    ShowCues(w);
-    if (c && c->role == ControlRole::Command && PaletteTakesInput(w.hwnd)) OpenMenuAtButton(w, *c);
-  }
-  return false;  // the default handling still sees the Alt key's state
-}
-
-void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
-  if (!(HIWORD(wp) & UISF_HIDEFOCUS)) return;
-  const bool shown = LOWORD(wp) == UIS_CLEAR ? true : LOWORD(wp) == UIS_SET ? false : w.keys.cuesShown;
-  if (shown == w.keys.cuesShown) return;
-  w.keys.cuesShown = shown;
-  InvalidateRect(w.hwnd, nullptr, FALSE);
-}
-
 }  // namespace
 
 bool HandKeyboardToAutoCAD() {
@@ -146,26 +100,62 @@ void ActivateStop(PaletteWindow& w, int stop) {
   }
 }
 
-bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  result = 0;
-  switch (msg) {
-    case WM_KEYDOWN: return OnKeyDown(w, wp);
-    case WM_SYSKEYDOWN: return OnSysKeyDown(w, wp);
-    case WM_ACTIVATE:
-      // Activation between the palette's own windows (a switch, a menu) keeps the first one.
-      if (LOWORD(wp) != WA_INACTIVE && lp && !OwnWindow(reinterpret_cast<HWND>(lp)))
-        w.keys.before = reinterpret_cast<HWND>(lp);
-      return false;
-    case WM_SETFOCUS:
-      InvalidateRect(w.hwnd, nullptr, FALSE);
-      NotifyWinEvent(EVENT_OBJECT_FOCUS, w.hwnd, OBJID_CLIENT, w.keys.focus + 1);
-      return false;
-    case WM_KILLFOCUS: InvalidateRect(w.hwnd, nullptr, FALSE); return false;
-    case WM_UPDATEUISTATE: OnUpdateUiState(w, wp); return false;
-    case WM_GETOBJECT: return AnswerGetObject(w.hwnd, wp, lp, result);
-    case kDefaultActionMessage:
-      if (wp >= 1 && wp <= static_cast<WPARAM>(kFocusStops)) ActivateStop(w, static_cast<int>(wp) - 1);
+void OnActivate(PaletteWindow& w, WPARAM wp, LPARAM lp) {
+  // Activation between the palette's own windows (a switch, a menu) keeps the first one.
+  if (LOWORD(wp) != WA_INACTIVE && lp && !OwnWindow(reinterpret_cast<HWND>(lp)))
+    w.keys.before = reinterpret_cast<HWND>(lp);
+}
+
+void OnFocusChange(PaletteWindow& w, bool gained) {
+  InvalidateRect(w.hwnd, nullptr, FALSE);
+  if (gained) NotifyWinEvent(EVENT_OBJECT_FOCUS, w.hwnd, OBJID_CLIENT, w.keys.focus + 1);
+}
+
+void OnDefaultAction(PaletteWindow& w, WPARAM child) {
+  if (child >= 1 && child <= static_cast<WPARAM>(kFocusStops)) ActivateStop(w, static_cast<int>(child) - 1);
+}
+
+bool OnKeyDown(PaletteWindow& w, WPARAM key) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (key) {
+    case VK_TAB: SetFocusStop(w, MoveFocus(w.keys.focus, shift ? FocusMove::Previous : FocusMove::Next)); break;
+    case VK_RIGHT: case VK_DOWN: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Next)); break;
+    case VK_LEFT: case VK_UP: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Previous)); break;
+    case VK_HOME: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::First)); break;
+    case VK_END: SetFocusStop(w, MoveFocus(w.keys.focus, FocusMove::Last)); break;
+    case VK_RETURN: case VK_SPACE:
+      if (!DropQueuedChar(w)) return true;
+      ShowCues(w);
+      ActivateStop(w, w.keys.focus);  // the window may be gone now
+      return true;
+    case VK_ESCAPE:
+      if (!HandKeyboardToAutoCAD())
+        if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
     default: return false;
   }
+  ShowCues(w);
+  return true;
+}
+
+// Alt+Down opens a command button's menu; Alt+F4 closes and saves as "X" does.
+bool OnSysKeyDown(PaletteWindow& w, WPARAM key) {
+  if (key == VK_F4) {
+    lblX_Click(*w.windows, w.def->number);
+    return true;
+  }
+  if (key == VK_DOWN) {
+    const ControlDef* c = FocusOrder(*w.def)[static_cast<size_t>(w.keys.focus)];
+    ShowCues(w);
+    if (c && c->role == ControlRole::Command && PaletteTakesInput(w.hwnd)) OpenMenuAtButton(w, *c);
+  }
+  return false;  // the default handling still sees the Alt key's state
+}
+
+void OnUpdateUiState(PaletteWindow& w, WPARAM wp) {
+  if (!(HIWORD(wp) & UISF_HIDEFOCUS)) return;
+  const bool shown = LOWORD(wp) == UIS_CLEAR ? true : LOWORD(wp) == UIS_SET ? false : w.keys.cuesShown;
+  if (shown == w.keys.cuesShown) return;
+  w.keys.cuesShown = shown;
+  InvalidateRect(w.hwnd, nullptr, FALSE);
 }

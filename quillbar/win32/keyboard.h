@@ -10,10 +10,17 @@ struct PaletteWindow;
 // The opening layout takes the keyboard state of the one it replaces (a switch).
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing);
 
-// Handles the keyboard, focus, UI state and accessibility messages of a layout
-// window. True when the message is answered (`result`); false lets the window
-// procedure go on (the default handling too). The window may be gone when it returns.
-bool PaletteKeyboardMessage(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+// The keyboard's and the focus's handlers of a layout window, called from its
+// window procedure. OnKeyDown and OnSysKeyDown are true when the key is answered
+// (the procedure returns 0), false when the default handling should see it too.
+// The window may be gone when a handler returns.
+bool OnKeyDown(PaletteWindow& w, WPARAM key);
+bool OnSysKeyDown(PaletteWindow& w, WPARAM key);
+void OnActivate(PaletteWindow& w, WPARAM wp, LPARAM lp);
+void OnFocusChange(PaletteWindow& w, bool gained);
+void OnUpdateUiState(PaletteWindow& w, WPARAM wp);
+// kDefaultActionMessage: runs the default action of accessible child `child`.
+void OnDefaultAction(PaletteWindow& w, WPARAM child);
 
 // Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
 // is picked, without raising anything; false when that window is minimised,

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
+#include "accessible.h"
 #include "art_ids.h"
 #include "busy_wait.h"
 #include "commands.h"
@@ -57,33 +59,35 @@ TOOLINFOA Tool(const PaletteWindow& w, size_t control) {
   return tool;
 }
 
+// The palette works without its tooltips: a failure to make one is noted for a
+// debugger and the palette goes on.
+void NoteTooltipFailure(const char* what) {
+  const std::string note = std::string("Quillbar: ") + what + ": error " + std::to_string(GetLastError()) + "\n";
+  OutputDebugStringA(note.c_str());
+}
+
 // One tooltip per control, made when the pointer first comes over the window,
 // so opening a layout does not pay for it. (Wine also does not raise a hidden
 // window into the topmost band while it owns a tooltip.)
 void AddTooltips(PaletteWindow& w) {
+  w.tooltipTried = true;
   w.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w.hwnd, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  if (!w.tooltip) ThrowLastError();
+  if (!w.tooltip) return NoteTooltipFailure("no tooltip window");
   // The tooltip control shows the first tool that holds the pointer, so the
   // tools go in in stacking order, top-most first, like the mouse itself.
   for (size_t i = 0; i < w.def->controls.size(); ++i) {
     if (!w.def->controls[i].tooltip) continue;
     TOOLINFOA tool = Tool(w, i);
-    if (!SendMessageA(w.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) ThrowLastError();
+    if (!SendMessageA(w.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)))
+      NoteTooltipFailure(w.def->controls[i].name);
   }
 }
 
 int16_t ButtonMask(WPARAM wp) {
   return static_cast<int16_t>(((wp & MK_LBUTTON) ? kLeftButton : 0) | ((wp & MK_RBUTTON) ? kRightButton : 0) |
                               ((wp & MK_MBUTTON) ? kMiddleButton : 0));
-}
-
-// The Alt key is asked for only on a press or release: no handler consults the
-// modifiers, and under Wine the question is a trip to the server on every drag step.
-int16_t ShiftMask(WPARAM wp, bool askAlt) {
-  return static_cast<int16_t>(((wp & MK_SHIFT) ? 1 : 0) | ((wp & MK_CONTROL) ? 2 : 0) |
-                              ((askAlt && GetKeyState(VK_MENU) < 0) ? 4 : 0));
 }
 
 int16_t ButtonOf(UINT msg) {
@@ -99,30 +103,29 @@ int16_t ButtonOf(UINT msg) {
 void OnMouse(PaletteWindow& w, UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = w.hwnd;
   const int n = w.def->number;
-  const PaletteWindowOps& ops = RealPaletteWindows();
+  const PaletteWindowOps& ops = *w.windows;
   // The tooltips see the mouse too, except while a drag or a press holds it:
   // a drag then costs no tooltip work per step.
   if (!(msg == WM_MOUSEMOVE && PaletteHoldsMouse(n))) {
-    if (!w.tooltip) AddTooltips(w);
+    if (!w.tooltipTried) AddTooltips(w);
     MSG relayed{hwnd, msg, wp, lp, 0, {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}};
-    SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    if (w.tooltip) SendMessageA(w.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
   }
   const double x = PixelsToTwips(GET_X_LPARAM(lp), w.dpi), y = PixelsToTwips(GET_Y_LPARAM(lp), w.dpi);
-  const int16_t shift = ShiftMask(wp, msg != WM_MOUSEMOVE);
   switch (msg) {
     case WM_MOUSEMOVE:
-      PaletteMouseMove(ops, n, ButtonMask(wp), shift, x, y);
+      PaletteMouseMove(ops, n, ButtonMask(wp), x, y);
       return;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      PaletteMouseDown(ops, n, ButtonOf(msg), shift, x, y);
+      PaletteMouseDown(ops, n, ButtonOf(msg), x, y);
       // The pressed control keeps the mouse while a button is held, also when
       // the pointer leaves the window. (A press may have closed this window.)
       if (IsWindow(hwnd) && PaletteHoldsMouse(n) && GetCapture() != hwnd) SetCapture(hwnd);
       return;
     default:
-      PaletteMouseUp(ops, n, ButtonOf(msg), ButtonMask(wp), shift, x, y);
+      PaletteMouseUp(ops, n, ButtonOf(msg), ButtonMask(wp), x, y);
       // A click may have closed this very window.
       if (IsWindow(hwnd) && !PaletteHoldsMouse(n) && GetCapture() == hwnd) ReleaseCapture();
       return;
@@ -183,8 +186,17 @@ LRESULT CALLBACK LayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   PaletteWindow* w = PartsOf(hwnd);
   if (!w) return DefWindowProcA(hwnd, msg, wp, lp);
   try {
-    if (LRESULT result; PaletteKeyboardMessage(*w, msg, wp, lp, result)) return result;
     switch (msg) {
+      // The keyboard, the focus and the screen reader (keyboard.h, accessible.h).
+      case WM_KEYDOWN: if (OnKeyDown(*w, wp)) return 0; break;
+      case WM_SYSKEYDOWN: if (OnSysKeyDown(*w, wp)) return 0; break;
+      case WM_ACTIVATE: OnActivate(*w, wp, lp); break;
+      case WM_SETFOCUS: OnFocusChange(*w, true); break;
+      case WM_KILLFOCUS: OnFocusChange(*w, false); break;
+      case WM_UPDATEUISTATE: OnUpdateUiState(*w, wp); break;
+      case WM_GETOBJECT: if (LRESULT result; AnswerGetObject(*w, wp, lp, result)) return result; break;
+      case kDefaultActionMessage: OnDefaultAction(*w, wp); return 0;
+      // Painting, the mouse, menus and the window's life.
       case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
       case WM_PAINT: PaintPalette(*w); return 0;
       case WM_SETCURSOR: if (ShowWaitCursor() || OnSetCursor(*w, lp)) return TRUE; break;
@@ -261,12 +273,14 @@ PaletteWindowOps MakeRealOps() {
   return ops;
 }
 
-}  // namespace
-
+// The palette handlers' view of the real layout windows; each window reaches it
+// through its parts (PaletteWindow::windows).
 const PaletteWindowOps& RealPaletteWindows() {
   static const PaletteWindowOps ops = MakeRealOps();
   return ops;
 }
+
+}  // namespace
 
 void OpenLayout(int n) {
   if (Slot(n)) return;
@@ -296,7 +310,7 @@ void OpenLayout(int n) {
     w.dpi = DpiOfWindow(hwnd);
     MakePaletteFonts(w);
     PreparePictures(w);
-    Form_Load(RealPaletteWindows(), n);
+    Form_Load(*w.windows, n);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
   } catch (...) {

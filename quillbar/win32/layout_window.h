@@ -12,8 +12,3 @@ void OpenLayout(int n);
 // Destroys layout n if it is open. When the last layout closes the program ends.
 void CloseLayout(int n);
 
-// The palette handlers' view of the real layout windows.
-const PaletteWindowOps& RealPaletteWindows();
-
-// Window class of every layout window.
-inline constexpr char kLayoutClass[] = "QuillbarLayout";

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "automation.h"
-#include "error.h"
+#include "com_holders.h"
 #include "error_report.h"
 #include "message_filter.h"
 #include "platform.h"
@@ -31,7 +31,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   LoadCommonControls();
   ScopedCom com;
   try {
-    if (FAILED(com.result())) ThrowSystemError(static_cast<unsigned long>(com.result()));
+    CheckHr(com.result());
     RegisterBusyFilter();
     if (Main(RealStartupOps()) == StartupOutcome::Started) {
       MSG msg;

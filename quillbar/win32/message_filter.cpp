@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "busy.h"
-#include "error.h"
+#include "com_holders.h"
 
 static_assert(kServerCallRejected == SERVERCALL_REJECTED && kServerCallRetryLater == SERVERCALL_RETRYLATER);
 static_assert(kCallRejected == static_cast<unsigned long>(RPC_E_CALL_REJECTED) &&
@@ -15,12 +15,15 @@ namespace {
 // One object for the whole run: the reference count does not free it.
 struct BusyFilter : IMessageFilter {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
-      *out = static_cast<IMessageFilter*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return ComMethod([&]() -> HRESULT {
+      if (!out) return E_POINTER;
+      if (riid == IID_IUnknown || riid == IID_IMessageFilter) {
+        *out = static_cast<IMessageFilter*>(this);
+        return S_OK;
+      }
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -31,9 +34,14 @@ struct BusyFilter : IMessageFilter {
   }
 
   // `sinceCall` counts from this call; the budget counts from the menu choice.
+  // Should the answer fail, the call is cancelled: the sender sees the rejection.
   DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD sinceCall, DWORD rejectType) override {
-    const uint64_t elapsed = CommandPending() ? GetTickCount64() - PendingSince() : sinceCall;
-    return static_cast<DWORD>(RetryRejectedCallAnswer(rejectType, elapsed));
+    try {
+      const uint64_t elapsed = CommandPending() ? GetTickCount64() - PendingSince() : sinceCall;
+      return static_cast<DWORD>(RetryRejectedCallAnswer(rejectType, elapsed));
+    } catch (...) {
+      return static_cast<DWORD>(-1);
+    }
   }
 
   // While a call waits, paint and activation go on; mouse and keys wait.
@@ -46,8 +54,7 @@ BusyFilter filter;
 
 void RegisterBusyFilter() {
   IMessageFilter* previous = nullptr;
-  const HRESULT hr = CoRegisterMessageFilter(&filter, &previous);
-  if (FAILED(hr)) ThrowSystemError(static_cast<unsigned long>(hr));
+  CheckHr(CoRegisterMessageFilter(&filter, &previous));
   if (previous) previous->Release();
 }
 

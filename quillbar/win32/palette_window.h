@@ -2,10 +2,12 @@
 // window, attached to it at WM_NCCREATE (GWLP_USERDATA), freed with it.
 #pragma once
 #include <windows.h>
+#include <oleacc.h>
 
 #include <array>
 #include <string>
 
+#include "com_holders.h"
 #include "commands.h"
 #include "layouts.h"
 #include "palette.h"
@@ -26,7 +28,9 @@ struct PaletteWindow {
   std::array<ScopedFont, 2> fonts;      // FontId::Default, FontId::Symbol
   std::array<ScopedMenu, kMenuCount> popups;  // mnuIO, mnuMODELING, mnuDRAW, mnuHHELP
   HWND tooltip = nullptr;               // made at the first hover; destroyed with the window
+  bool tooltipTried = false;            // the palette goes on without tooltips it could not make
   bool ownedByWindow = false;           // false while the window is being made
   KeyboardState keys;                   // the focus rectangle and where Esc goes
   const PaletteWindowOps* windows = nullptr;  // the palette handlers' view of the layout windows
+  ComPtr<IAccessible> accessible;       // made at a screen reader's first request (accessible.h)
 };

@@ -2,11 +2,12 @@
 
 #include "automation.h"
 #include "census.h"
-#include "error.h"
+#include "com_holders.h"
 #include "layout_window.h"
 #include "monitors.h"
 #include "program_folder.h"
 #include "scoped_kernel_handle.h"
+#include "show_box.h"
 
 bool EarlierInstanceRuns() {
   // Session-local: each signed-in user has a palette of their own. The first
@@ -29,12 +30,12 @@ StartupOps RealStartupOps() {
   ops.isProcessRunning = IsProcessRunning;
   ops.programFolder = ThisProgramFolder;
   ops.attachApplication = [] {
-    if (!AttachApplication()) ThrowSystemError(static_cast<unsigned long>(MK_E_UNAVAILABLE));
+    if (!AttachApplication()) CheckHr(MK_E_UNAVAILABLE);
   };
   ops.screenSize = PrimaryScreenTwips;
   ops.monitors = [] { return CurrentDesktop().areas; };
-  ops.messageBox = [](const std::string& text, const std::string& title, unsigned style) {
-    MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
+  ops.messageBox = [](const std::string& text, const std::string& title, BoxKind kind) {
+    ShowBox(nullptr, kind, text, title);
   };
   ops.openLayout = OpenLayout;
   ops.closeLayout = CloseLayout;

@@ -26,6 +26,8 @@ e2e_setup() {
   rm -rf "$E2E_DIR"
   mkdir -p "$E2E_DIR"
   if [ "$E2E_OWN_PREFIX" = 1 ]; then trap 'e2e_cleanup; wine_stop' EXIT; else trap e2e_cleanup EXIT; fi
+  # A script's own preparation that needs the prefix (quillbar_helpers.sh).
+  if declare -F e2e_after_setup >/dev/null; then e2e_after_setup; fi
 }
 
 # Starts a Windows program in the background; its pid is in WINE_PID.

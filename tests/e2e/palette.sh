@@ -26,17 +26,18 @@ start_palette() {
   wait_layout "$1"
 }
 
-# choose LAYOUT BUTTON ENTRY ENTRIES MOUSE_BUTTON EXPECTED: picks the entry and
-# checks what AutoCAD got.
+# choose LAYOUT CAPTION MOUSE_BUTTON: picks the entry from its command button's
+# menu and checks that AutoCAD got what the palette's table says it sends.
 choose() {
-  local before
+  local before want
   before=$(log_lines "$LOG")
-  if ! menu_pick "$1" "$2" "$3" "$4" "$5"; then
-    fail "Form$1 $2: a held left press opens its menu"
+  if ! menu_pick "$1" "$2" "$3"; then
+    fail "Form$1 \"$2\": a held left press opens its menu"
     return
   fi
+  want=$(palette_sends "$1" "$2")
   wait_log_grows "$LOG" "$before"
-  check_eq "Form$1 $2: entry $3 sends $6" "<ESC><ESC>$6<CR>" "$(tail -n 1 "$LOG" 2>/dev/null)"
+  check_eq "Form$1: \"$2\" sends $want" "$want" "$(tail -n 1 "$LOG" 2>/dev/null)"
 }
 
 screenshot() {
@@ -62,11 +63,10 @@ for ((layout = 1; layout <= PALETTE_LAYOUTS; layout++)); do
   screenshot "$layout"
   xdotool mousemove $(point "$layout" button4)
   check "Form$layout: resting on a button shows its tooltip" vdriver window --class tooltips_class32 --timeout 8000
-  section=_Cross; [ "$layout" = 2 ] && section=_Section
-  choose "$layout" button1 0 "${PALETTE_MENU[1]}" 1 _ImportXYZ
-  choose "$layout" button2 4 "${PALETTE_MENU[2]}" 1 "$section"
-  choose "$layout" button3 5 "${PALETTE_MENU[3]}" 1 _ADDL
-  choose "$layout" button4 2 "${PALETTE_MENU[4]}" 3 _Vesk   # chosen with the right button
+  choose "$layout" "Import XYZ Points" 1
+  choose "$layout" "Draw Section" 1
+  choose "$layout" "Sum Line Lengths" 1
+  choose "$layout" "About Vesk" 3   # chosen with the right button
   # Right presses on a command button and on the title do nothing.
   xdotool mousemove $(point "$layout" button1) click 3
   check "Form$layout: a right press opens no menu" \

@@ -24,7 +24,7 @@ for ((layout = 1; layout <= PALETTE_LAYOUTS; layout++)); do
   printf '[Palette]\r\nstartY=1500\r\nstartX=3000\r\nformNumber=%s\r\n' "$layout" >"$INI"
   wine_start "$APP/Quillbar.exe"
   pid=$WINE_PID
-  if ! line=$(vdriver window --class QuillbarLayout --timeout 20000); then fail "Form$layout opens"; continue; fi
+  if ! line=$(vdriver window --class "$PALETTE_CLASS" --timeout 20000); then fail "Form$layout opens"; continue; fi
   wx=$(field "$line" clientx) wy=$(field "$line" clienty)
   check_eq "Form$layout: size scaled from twips" "$(palette_size "$layout")" "$(field "$line" cx) $(field "$line" cy)"
   check_eq "Form$layout: position scaled from twips" "$(palette_px 3000) $(palette_px 1500)" "$wx $wy"
@@ -33,7 +33,7 @@ for ((layout = 1; layout <= PALETTE_LAYOUTS; layout++)); do
   import -window root -crop "$(field "$line" cx)x$(field "$line" cy)+$wx+$wy" +repage "$file"
   check "Form$layout: screenshot is not one colour" test "$(identify -format '%k' "$file")" -gt 1
   captions_whole "$layout" "$file"
-  # Each command button opens its own menu, as tall as its entries (vdriver menus).
+  # Each command button opens its own menu, as tall as its entries (vdriver facts).
   for b in 1 2 3 4; do
     read -r cx cy <<<"$(palette_centre "$layout" button$b)"
     xdotool mousemove $((wx + cx)) $((wy + cy)) mousedown 1

@@ -65,7 +65,7 @@ vdriver window --class '#32768' --timeout 5000 >/dev/null
 xdotool key i
 check "the choice arrives" wait_log_grows "$ACAD_LOG" "$lines"
 vdriver command --class "$LAYOUT_CLASS" --id 1  # answered once the choice is handled
-check_eq "AutoCAD minimised: the palette keeps the keyboard" 'class="QuillbarLayout" title=""' \
+check_eq "AutoCAD minimised: the palette keeps the keyboard" "class=\"$LAYOUT_CLASS\" title=\"\"" \
   "$(vdriver foreground | tr -d '\r')"
 
 # Closed by another program (the taskbar's Close, End task): saved as "X" does.

@@ -1,5 +1,12 @@
 # Helpers for the palette's end-to-end tests; sourced after lib.sh.
-LAYOUT_CLASS=QuillbarLayout
+
+# The layout windows' class, from the palette's own tables (`vdriver facts`),
+# read by e2e_setup once the Wine prefix is ready.
+LAYOUT_CLASS=
+e2e_after_setup() {
+  LAYOUT_CLASS=$(vdriver facts | tr -d '\r' | sed -n 's/^class //p')
+  [ -n "$LAYOUT_CLASS" ] || { echo "FAIL: vdriver facts named no window class"; exit 1; }
+}
 
 # A Linux path as the Wine prefix sees it (drive Z: is the root).
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }

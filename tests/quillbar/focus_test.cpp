@@ -9,7 +9,7 @@ namespace {
 // The tables run in stacking order; Tab, the screen reader's children and the
 // names must not follow it.
 TEST(Focus, EveryLayoutOrdersButtonsOneToFourThenSwitchThenCloseThenTitle) {
-  for (int n = 1; n <= 4; ++n) {
+  for (int n = 1; n <= kLayoutCount; ++n) {
     const LayoutDef& layout = GetLayout(n);
     const char* button = n == 1 ? "Label" : "Image";
     std::string order;

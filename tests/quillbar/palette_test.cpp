@@ -116,20 +116,20 @@ TEST_F(PaletteTest, FormLoadEmptiesTheCaptionSetsTheTitleAndEndsTopmost) {
 
 TEST_F(PaletteTest, DragMovesByThePointersOffsetFromTheGrabAndReadsThePositionBack) {
   OpenAt(2, 3000, 1500);
-  Title_MouseDown(2, kLeftButton, 0, 100.5f, 201.5f);  // rounds to 100, 202
+  Title_MouseDown(2, kLeftButton, 100.5f, 201.5f);  // rounds to 100, 202
   EXPECT_EQ(State().grabX, 100);
   EXPECT_EQ(State().grabY, 202);
-  Title_MouseMove(windows.ops, 2, kLeftButton, 0, 115.0f, 187.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton, 115.0f, 187.0f);
   EXPECT_EQ(windows.at[2].x, 3015);
   EXPECT_EQ(windows.at[2].y, 1485);
   EXPECT_EQ(State().paletteLeft, 3015);
   EXPECT_EQ(State().paletteTop, 1485);
   // 3015 + 112.5 - 100 = 3027.5 -> 3028, which the window can only take as 3030 (whole pixels).
-  Title_MouseMove(windows.ops, 2, kLeftButton | kRightButton, 0, 112.5f, 202.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton | kRightButton, 112.5f, 202.0f);
   EXPECT_EQ(State().paletteLeft, 3030) << "the position is read back from the window";
   EXPECT_EQ(State().paletteTop, 1485);
   // Off the left and top edges of the screen.
-  Title_MouseMove(windows.ops, 2, kLeftButton, 0, -5000.0f, -2993.0f);
+  Title_MouseMove(windows.ops, 2, kLeftButton, -5000.0f, -2993.0f);
   EXPECT_EQ(State().paletteLeft, 3030 - 5000 - 100);
   EXPECT_EQ(State().paletteTop, 1485 - 2993 - 202);
 }
@@ -137,44 +137,44 @@ TEST_F(PaletteTest, DragMovesByThePointersOffsetFromTheGrabAndReadsThePositionBa
 TEST_F(PaletteTest, OnlyTheLeftButtonGrabsAndDrags) {
   OpenAt(1, 3000, 1500);
   State().grabX = 7;
-  Title_MouseDown(1, kRightButton, 0, 50.0f, 50.0f);
-  Title_MouseDown(1, kMiddleButton, 0, 50.0f, 50.0f);
-  Title_MouseDown(1, kLeftButton | kRightButton, 0, 50.0f, 50.0f);
+  Title_MouseDown(1, kRightButton, 50.0f, 50.0f);
+  Title_MouseDown(1, kMiddleButton, 50.0f, 50.0f);
+  Title_MouseDown(1, kLeftButton | kRightButton, 50.0f, 50.0f);
   EXPECT_EQ(State().grabX, 7);
-  Title_MouseDown(1, kLeftButton, 0, 50.0f, 50.0f);
-  Title_MouseMove(windows.ops, 1, 0, 0, 200.0f, 200.0f);
-  Title_MouseMove(windows.ops, 1, kRightButton | kMiddleButton, 0, 200.0f, 200.0f);
+  Title_MouseDown(1, kLeftButton, 50.0f, 50.0f);
+  Title_MouseMove(windows.ops, 1, 0, 200.0f, 200.0f);
+  Title_MouseMove(windows.ops, 1, kRightButton | kMiddleButton, 200.0f, 200.0f);
   EXPECT_TRUE(windows.log.empty());
   EXPECT_EQ(State().paletteLeft, 3000);
 }
 
 TEST_F(PaletteTest, AHeldButtonSweptOntoTheTitleFromElsewhereDoesNotDrag) {
   OpenAt(4, 3000, 1500);
-  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 300, 100);  // left held, pressed outside the palette
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 300, 100);  // left held, pressed outside the palette
   EXPECT_TRUE(windows.log.empty());
   // A press on the title, a release, then a sweep: the old grab no longer counts.
-  PaletteMouseDown(windows.ops, 4, kLeftButton, 0, 300, 100);
-  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 330, 115);
+  PaletteMouseDown(windows.ops, 4, kLeftButton, 300, 100);
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 330, 115);
   EXPECT_EQ(State().paletteLeft, 3030);
-  PaletteMouseUp(windows.ops, 4, kLeftButton, 0, 0, 330, 115);
-  PaletteMouseMove(windows.ops, 4, kLeftButton, 0, 600, 115);
+  PaletteMouseUp(windows.ops, 4, kLeftButton, 0, 330, 115);
+  PaletteMouseMove(windows.ops, 4, kLeftButton, 600, 115);
   EXPECT_EQ(State().paletteLeft, 3030);
 }
 
 TEST_F(PaletteTest, RoutedDragKeepsThePointOfTheTitleUnderThePointer) {
   OpenAt(3, 3000, 1500);
-  PaletteMouseDown(windows.ops, 3, kLeftButton, 0, 600, 300);  // on the banner
+  PaletteMouseDown(windows.ops, 3, kLeftButton, 600, 300);  // on the banner
   EXPECT_TRUE(PaletteHoldsMouse(3));
   // The pointer moved 20 pixels right and 10 up: in the window's own coordinates
   // it is now that far from the grab point, wherever the window is.
-  for (int step = 0; step < 3; ++step) PaletteMouseMove(windows.ops, 3, kLeftButton, 0, 600 + 300, 300 - 150);
+  for (int step = 0; step < 3; ++step) PaletteMouseMove(windows.ops, 3, kLeftButton, 600 + 300, 300 - 150);
   EXPECT_EQ(State().paletteLeft, 3000 + 3 * 300);
   EXPECT_EQ(State().paletteTop, 1500 - 3 * 150);
   // Past the window's own edge the title still holds the mouse.
-  PaletteMouseMove(windows.ops, 3, kLeftButton, 0, -450, -150);
+  PaletteMouseMove(windows.ops, 3, kLeftButton, -450, -150);
   EXPECT_EQ(State().paletteLeft, 3900 - 1050);
   EXPECT_EQ(State().paletteTop, 1050 - 450);
-  PaletteMouseUp(windows.ops, 3, kLeftButton, 0, 0, -450, -150);
+  PaletteMouseUp(windows.ops, 3, kLeftButton, 0, -450, -150);
   EXPECT_FALSE(PaletteHoldsMouse(3));
 }
 
@@ -229,20 +229,20 @@ TEST_F(PaletteTest, AFailedWriteStopsTheCloseWithTheWindowsOpen) {
 TEST_F(PaletteTest, PressesOnCloseAndSwitchClickThemNeverDrag) {
   OpenAt(1, 1500, 1500);
   // lblMin where it lies over the title strip: a switch, no drag.
-  PaletteMouseDown(windows.ops, 1, kLeftButton, 0, 1300, 100);
-  PaletteMouseMove(windows.ops, 1, kLeftButton, 0, 1320, 110);
+  PaletteMouseDown(windows.ops, 1, kLeftButton, 1300, 100);
+  PaletteMouseMove(windows.ops, 1, kLeftButton, 1320, 110);
   EXPECT_EQ(State().paletteLeft, 1500);
-  PaletteMouseUp(windows.ops, 1, kLeftButton, 0, 0, 1320, 110);
+  PaletteMouseUp(windows.ops, 1, kLeftButton, 0, 1320, 110);
   EXPECT_EQ(windows.open, std::set<int>{2});
   // lblX released elsewhere is no click.
   windows.log.clear();
-  PaletteMouseDown(windows.ops, 2, kLeftButton, 0, 1800, 100);
-  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 0, 500, 100);
-  PaletteMouseDown(windows.ops, 2, kRightButton, 0, 1800, 100);
-  PaletteMouseUp(windows.ops, 2, kRightButton, 0, 0, 1800, 100);
+  PaletteMouseDown(windows.ops, 2, kLeftButton, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 500, 100);
+  PaletteMouseDown(windows.ops, 2, kRightButton, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kRightButton, 0, 1800, 100);
   EXPECT_TRUE(windows.log.empty());
-  PaletteMouseDown(windows.ops, 2, kLeftButton, 0, 1800, 100);
-  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 0, 1800, 100);
+  PaletteMouseDown(windows.ops, 2, kLeftButton, 1800, 100);
+  PaletteMouseUp(windows.ops, 2, kLeftButton, 0, 1800, 100);
   EXPECT_TRUE(windows.open.empty());
   EXPECT_EQ(Ini("formNumber"), "2");
 }
@@ -256,12 +256,12 @@ TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
       TwipRect r = VisibleRect(def, c);
       double x = r.left + r.width / 2.0, y = r.top + r.height / 2.0;
       windows.log.clear();
-      PaletteMouseDown(windows.ops, n, kRightButton, 0, x, y);
-      PaletteMouseUp(windows.ops, n, kRightButton, 0, 0, x, y);
-      PaletteMouseDown(windows.ops, n, kMiddleButton, 0, x, y);
-      PaletteMouseUp(windows.ops, n, kMiddleButton, 0, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kRightButton, x, y);
+      PaletteMouseUp(windows.ops, n, kRightButton, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kMiddleButton, x, y);
+      PaletteMouseUp(windows.ops, n, kMiddleButton, 0, x, y);
       EXPECT_TRUE(windows.log.empty()) << c.name;
-      PaletteMouseDown(windows.ops, n, kLeftButton, 0, x, y);
+      PaletteMouseDown(windows.ops, n, kLeftButton, x, y);
       EXPECT_EQ(windows.log, std::vector<std::string>{"menu" + std::to_string(n) + ":" + std::to_string(int(c.menu))})
           << "Form" << n << " " << c.name;
       EXPECT_FALSE(PaletteHoldsMouse(n)) << "the menu took the release";
@@ -269,7 +269,7 @@ TEST_F(PaletteTest, ALeftPressOnACommandButtonOpensItsMenuOnEveryLayout) {
   }
   // On Form3 the input/output icon covers the right end of lblX.
   windows.log.clear();
-  PaletteMouseDown(windows.ops, 3, kLeftButton, 0, 1640, 100);
+  PaletteMouseDown(windows.ops, 3, kLeftButton, 1640, 100);
   EXPECT_EQ(windows.log, std::vector<std::string>{"menu3:1"});
 }
 

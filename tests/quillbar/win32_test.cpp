@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <stdexcept>
+
 #include "busy.h"
 #include "census.h"
+#include "com_holders.h"
 #include "message_filter.h"
 
 namespace {
@@ -42,6 +45,22 @@ TEST_F(Com, BusyFilterIsRegisteredOnTheThread) {
   EXPECT_EQ(current->RetryRejectedCall(nullptr, 0, SERVERCALL_REJECTED), static_cast<DWORD>(-1));
   EXPECT_EQ(current->MessagePending(nullptr, 0, PENDINGTYPE_TOPLEVEL), static_cast<DWORD>(PENDINGMSG_WAITDEFPROCESS));
   current->Release();
+}
+
+// A throw inside a COM method the program implements comes out as an HRESULT,
+// with the out parameters emptied.
+TEST(ComMethod, AThrowBecomesAnHresult) {
+  BSTR text = reinterpret_cast<BSTR>(1);
+  VARIANT v;
+  v.vt = VT_I4;
+  EXPECT_EQ(ComMethod([]() -> HRESULT { throw std::bad_alloc(); }, &text, &v), E_OUTOFMEMORY);
+  EXPECT_EQ(text, nullptr);
+  EXPECT_EQ(v.vt, VT_EMPTY);
+  long n = 7;
+  EXPECT_EQ(ComMethod([]() -> HRESULT { throw std::runtime_error("x"); }, &n), E_FAIL);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(ComMethod([&]() -> HRESULT { n = 3; return S_FALSE; }, &n), S_FALSE) << "a return passes through";
+  EXPECT_EQ(n, 3);
 }
 
 }  // namespace

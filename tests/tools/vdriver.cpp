@@ -1,7 +1,8 @@
 // The end-to-end tests' eyes and hands inside the Wine prefix: finds top-level
 // windows and message boxes, reads a box's text and presses its buttons; it also
-// prints where the palette's layouts put their controls and how its menus run,
-// from the palette's own tables.
+// prints what the scripts know of the palette (its window class, where its
+// layouts put their controls, its menus, what each entry sends) from the
+// palette's own tables.
 // Every wait is a bounded poll; exit code 3 means the time ran out.
 #include <windows.h>
 
@@ -321,13 +322,25 @@ TwipRect PressableRect(const LayoutDef& layout, size_t index) {
   return r;
 }
 
-// One line per layout's client area and per control that takes input, in twips:
-// "<layout>:<part> left top width height", parts named client, title, lblMin,
-// lblX and button1 to button4.
-int Layouts() {
+// Control and layout characters as the stand-in AutoCAD logs them.
+std::string Visible(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\x1b' ? "<ESC>" : c == '\r' ? "<CR>" : std::string(1, c);
+  return out;
+}
+
+// What the scripts know of the palette, from its own tables, one fact a line:
+//   class <the layout windows' class>
+//   rect <layout>:<part> left top width height  (twips; parts client, title,
+//        lblMin, lblX, button1 to button4: what a press may hit)
+//   menu <menu>:<name> <first entry> <entries>  (numbered as the buttons that open them)
+//   entry <menu>:<position> <item> <caption>    (caption as the menu shows it, without "&")
+//   command <layout>:<item> <text sent>          (<ESC>, <CR> as the stand-in logs them)
+int Facts() {
+  std::printf("class %s\n", kLayoutClass);
   for (int n = 1; n <= kLayoutCount; ++n) {
     const LayoutDef& layout = GetLayout(n);
-    std::printf("%d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth),
+    std::printf("rect %d:client 0 0 %d %d\n", n, static_cast<int>(layout.clientWidth),
                 static_cast<int>(layout.clientHeight));
     for (size_t i = 0; i < layout.controls.size(); ++i) {
       const ControlDef& c = layout.controls[i];
@@ -338,21 +351,25 @@ int Layouts() {
       else if (c.role == ControlRole::Command) part = std::string("button") + c.name[std::strlen(c.name) - 1];
       else continue;
       const TwipRect r = PressableRect(layout, i);
-      std::printf("%d:%s %d %d %d %d\n", n, part.c_str(), static_cast<int>(r.left), static_cast<int>(r.top),
+      std::printf("rect %d:%s %d %d %d %d\n", n, part.c_str(), static_cast<int>(r.left), static_cast<int>(r.top),
                   static_cast<int>(r.width), static_cast<int>(r.height));
     }
   }
-  return 0;
-}
-
-// One line per top-level menu, numbered as the command buttons that open it:
-// "<menu>:<name> <first entry> <entries>".
-int Menus() {
+  const auto commands = CommandTable();
   for (size_t m = 0; m < MenuTree().size(); ++m) {
     const MenuDef& menu = MenuTree()[m];
-    std::printf("%u:%s %u %u\n", static_cast<unsigned>(m + 1), menu.name, static_cast<unsigned>(menu.first),
+    std::printf("menu %u:%s %u %u\n", static_cast<unsigned>(m + 1), menu.name, static_cast<unsigned>(menu.first),
                 static_cast<unsigned>(menu.count));
+    for (size_t i = menu.first; i < menu.first + menu.count; ++i) {
+      std::string caption = commands[i].caption;
+      std::erase(caption, '&');
+      std::printf("entry %u:%u %s %s\n", static_cast<unsigned>(m + 1), static_cast<unsigned>(i - menu.first),
+                  commands[i].item, caption.c_str());
+    }
   }
+  for (int n = 1; n <= kLayoutCount; ++n)
+    for (size_t i = 0; i < commands.size(); ++i)
+      std::printf("command %d:%s %s\n", n, commands[i].item, Visible(CommandText(n, i)).c_str());
   return 0;
 }
 
@@ -368,7 +385,7 @@ int Usage() {
                "       vdriver zorder\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
-               "       vdriver screen | list | layouts | menus\n");
+               "       vdriver screen | list | facts\n");
   return 2;
 }
 
@@ -406,7 +423,6 @@ int main(int argc, char** argv) {
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
   if (a.verb == "list") return List();
-  if (a.verb == "layouts") return Layouts();
-  if (a.verb == "menus") return Menus();
+  if (a.verb == "facts") return Facts();
   return Usage();
 }
