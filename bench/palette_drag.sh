@@ -37,7 +37,7 @@ printf '[Palette]\r\nstartY=2250\r\nstartX=3000\r\nformNumber=4\r\n' >"$DIR/app/
 wine "$DIR/app/Quillbar.exe" >>"$DIR/wine.log" 2>&1 &
 pids+=($!)
 wait_layout 4
-palette_pid=$(field "$(vdriver window --class QuillbarLayout)" pid)
+palette_pid=$(field "$(vdriver window --class "$PALETTE_CLASS")" pid)
 palette_mem=$(vdriver memory --pid "$palette_pid")
 
 wine build/windows/bench/win32/bench_minimal_window.exe >>"$DIR/wine.log" 2>&1 &
@@ -48,7 +48,7 @@ minimal_mem=$(vdriver memory --pid "$minimal_pid")
 read -r tx ty <<<"$(palette_centre 4 title)"
 ratios=()
 for ((round = 1; round <= ROUNDS; round++)); do
-  drag=$(vdriver drag --class QuillbarLayout --x "$tx" --y "$ty" --moves $((MOVES / ROUNDS)))
+  drag=$(vdriver drag --class "$PALETTE_CLASS" --x "$tx" --y "$ty" --moves $((MOVES / ROUNDS)))
   bare_drag=$(vdriver drag --class MinimalWindow --x 10 --y 10 --moves $((MOVES / ROUNDS)))
   ratio=$(awk -v p="$(field "$drag" per_second)" -v b="$(field "$bare_drag" per_second)" 'BEGIN { printf "%.2f", p / b }')
   ratios+=("$ratio")

@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "platform.h"
+#include "wide_text.h"
 
 static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kIconStop == MB_ICONSTOP &&
               kIconQuestion == MB_ICONQUESTION && kIconWarning == MB_ICONWARNING &&
@@ -10,18 +11,17 @@ static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kIconStop == MB_
 
 namespace {
 
-int ShowBox(const std::string& text, const std::string& title, unsigned style) {
-  const int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), style);
+// The one place Pathmend shows a box; `kind` is a BoxKind.
+int ShowBox(const std::string& text, const std::string& title, unsigned kind) {
+  const int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), kind);
   if (answer == 0) ThrowLastError();
   return answer;
 }
 
 std::string AnsiToUtf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
-  const int length = static_cast<int>(ansi.size());
-  std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0)), L'\0');
-  if (wide.empty() || !MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), static_cast<int>(wide.size())))
-    ThrowLastError();
+  const std::wstring wide = Widen(ansi);
+  if (wide.empty()) ThrowLastError();
   const int wideLength = static_cast<int>(wide.size());
   const int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(utf8Length), '\0');

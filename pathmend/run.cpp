@@ -13,8 +13,8 @@ namespace {
 constexpr char kLf = '\n';
 constexpr const char* kSoftwarePath = "SoftwarePath";
 
-int Box(const PlatformOps& platform, const std::string& text, unsigned style) {
-  return platform.messageBox(text, kProgramTitle, style);
+int Box(const PlatformOps& platform, const std::string& text, BoxKind kind) {
+  return platform.messageBox(text, kProgramTitle, kind);
 }
 
 }  // namespace
@@ -77,14 +77,14 @@ void Main(const PlatformOps& platform) {
   const ProgramFolder folder = platform.programFolder();
   // A path with "?" in place of the characters the code page lacks would corrupt the .lsp file.
   if (!folder.spellable) {
-    Box(platform, UnspellableFolderText(), kBoxOk | kIconStop);
+    Box(platform, UnspellableFolderText(), kErrorBox);
     return;
   }
   const RunNames n = DeriveNames(folder.path, platform.codePage);
   // Run from elsewhere (Downloads, a copy without the .dvb file) it would create
   // settings there and could point the .lsp file at a .dvb file that is not there.
   if (platform.files.probe(n.folderPrefix + n.dvbName) != FileKind::Plain) {
-    Box(platform, WrongFolderText(n), kBoxOk | kIconWarning);
+    Box(platform, WrongFolderText(n), kWarningBox);
     return;
   }
   const std::string storedFolder =
@@ -93,8 +93,7 @@ void Main(const PlatformOps& platform) {
   const std::string newPath = n.folderPrefix + n.dvbName;
   if (newPath == oldPath) return;
 
-  const unsigned askStyle = kBoxOkCancel | kIconQuestion | kDefaultButton2;
-  if (Box(platform, AskText(n, oldPath, newPath), askStyle) != kAnswerOk) return;
+  if (Box(platform, AskText(n, oldPath, newPath), kQuestionBox) != kAnswerOk) return;
 
   // Without a recorded folder the old folder is unknown: the bare .dvb name then
   // stands for whatever path ends in it, and that whole path becomes the new one with "/".
@@ -103,13 +102,13 @@ void Main(const PlatformOps& platform) {
           ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, ReplaceLetter(platform.codePage, newPath, '\\', "/"))
           : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (outcome == ReplaceOutcome::FileMissing) {
-    Box(platform, NotFixedText(n), kBoxOk | kIconStop);
+    Box(platform, NotFixedText(n), kErrorBox);
     return;
   }
   // Storing the folder now would make the next run believe all is well while
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
   if (outcome == ReplaceOutcome::NothingFound) {
-    Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kBoxOk | kIconWarning);
+    Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kWarningBox);
     return;
   }
   // Recorded before any box: a run that ends while a box is shown (sign-out, the
@@ -119,8 +118,8 @@ void Main(const PlatformOps& platform) {
       ReadIniValue(n.settingsPath, n.baseName, kSoftwarePath, platform.files, platform.codePage) == n.folderPrefix;
   // AlreadyNew: an earlier run replaced the path but ended before it recorded the folder.
   Box(platform, outcome == ReplaceOutcome::AlreadyNew ? AlreadyNewText(n, newPath) : FixedText(n),
-      kBoxOk | kIconInformation);
-  if (!stored) Box(platform, NotStoredText(n), kBoxOk | kIconStop);
+      kInformationBox);
+  if (!stored) Box(platform, NotStoredText(n), kErrorBox);
 }
 
 int RunPathmend(const PlatformOps& platform) {
@@ -132,7 +131,7 @@ int RunPathmend(const PlatformOps& platform) {
     report = CurrentErrorReportText();
   }
   try {
-    Box(platform, report, kBoxOk | kIconStop);
+    Box(platform, report, kErrorBox);
   } catch (...) {
     // Nothing is left to tell the user with; the program ends all the same.
   }

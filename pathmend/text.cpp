@@ -241,7 +241,7 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
                            const std::string& to, const Change& change, size_t& count) {
   count = 0;
   if (platform.files.probe(path) != FileKind::Plain) {
-    platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kBoxOk | kIconStop);
+    platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kErrorBox);
     return ReplaceOutcome::FileMissing;
   }
   const std::string text = ReadFileContent(path, platform.files);

@@ -3,7 +3,7 @@
 # system's known DLLs, which Windows maps from the system folder whatever lies
 # beside the program: so each program runs from a bare copy of its one file, and
 # a DLL planted beside it is never imported. Any other DLL is loaded at run time
-# from the system folder (settings/system_dll.h).
+# from the system folder (common/system_dll.h).
 set -uo pipefail
 known_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll shlwapi.dll ole32.dll oleaut32.dll
   comdlg32.dll msvcrt.dll imm32.dll psapi.dll ws2_32.dll rpcrt4.dll sechost.dll setupapi.dll "

@@ -24,7 +24,7 @@ import pathlib
 import re
 import sys
 
-SOURCE_DIRS = ["quillbar", "pathmend", "settings", "tests"]
+SOURCE_DIRS = ["quillbar", "pathmend", "common", "settings", "tests"]
 SOURCE_SUFFIXES = {".cpp", ".h", ".in", ".sh"}
 ESCAPES = {"n": "\n", "r": "\r", "t": "\t"}
 
@@ -78,8 +78,8 @@ def literals(code):
 
 def function_body(root, program, name):
     """The body of `std::string name(...)`, looked for in the program's own
-    folder first (both programs have an UnspellableFolderText), then in settings/."""
-    for d in (program, "settings"):
+    folder first (both programs have an UnspellableFolderText), then in common/ and settings/"""
+    for d in (program, "common", "settings"):
         for path in sorted((root / d).rglob("*.cpp")):
             m = re.search(r"^std::string " + name + r"\(.*?\{\n(.*?)^\}", path.read_text(), re.S | re.M)
             if m:

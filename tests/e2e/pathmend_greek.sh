@@ -3,11 +3,8 @@
 # path in UTF-8; one in code page 1253 gets it in 1253. The settings file stays in 1253.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pathmend_lib.sh"
-export LANG=el_GR.UTF-8 LC_ALL=el_GR.UTF-8  # Wine takes its ANSI code page from the locale
-e2e_setup
-locale -a | grep -qx el_GR.utf8 || { fail "the el_GR.UTF-8 locale is missing (scripts/setup.sh makes it)"; e2e_done; }
-# cp1253 VAR TEXT: TEXT in code page 1253, into variable VAR.
-cp1253() { local s; s=$(printf '%s' "$2" | iconv -f UTF-8 -t CP1253; echo .); printf -v "$1" '%s' "${s%.}"; }
+pm_system el_GR
+cp1253() { pm_encode "$1" CP1253 "$2"; }  # cp1253 VAR TEXT
 mark=$'\xEF\xBB\xBF'
 
 for case in mark nomark cp1253; do

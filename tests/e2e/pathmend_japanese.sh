@@ -6,11 +6,8 @@
 # writes and reads its keys in a Vesk.ini there too.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pathmend_lib.sh"
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8  # Wine takes its ANSI code page from the locale
-e2e_setup
-locale -a | grep -qx ja_JP.utf8 || { fail "the ja_JP.UTF-8 locale is missing (scripts/setup.sh makes it)"; e2e_done; }
-# cp932 VAR TEXT: TEXT in code page 932, into variable VAR.
-cp932() { local s; s=$(printf '%s' "$2" | iconv -f UTF-8 -t CP932; echo .); printf -v "$1" '%s' "${s%.}"; }
+pm_system ja_JP
+cp932() { pm_encode "$1" CP932 "$2"; }  # cp932 VAR TEXT
 
 # On drive C:, as a user's folder would be; removed at the end.
 root=$WINEPREFIX/drive_c/vesk-e2e

@@ -46,3 +46,14 @@ pm_ask_text() {
   printf '%s' "Vesk.dvb has moved from:"$'\n'"$1"$'\n'"to:"$'\n'"$PM_WIN\\Vesk.dvb"$'\n\n'"Attempt to fix Vesk.dvb filepaths in Vesk.lsp ..."
 }
 PM_FIXED_TEXT="Path to Vesk.dvb in Vesk.lsp Fixed!"$'\n\n'"Please use APPLOAD to reload Vesk.lsp in AutoCAD and check it's path in Startup Suite."
+
+# pm_system LOCALE (el_GR, ja_JP): sets the test up on a system of that locale,
+# whose ANSI code page Wine takes; the test fails at once when the locale is missing.
+pm_system() {
+  export LANG=$1.UTF-8 LC_ALL=$1.UTF-8
+  e2e_setup
+  locale -a | grep -qx "$1.utf8" || { fail "the $1.UTF-8 locale is missing (scripts/setup.sh makes it)"; e2e_done; }
+}
+
+# pm_encode VAR CODEPAGE TEXT: TEXT in that code page (iconv's name), into variable VAR.
+pm_encode() { local s; s=$(printf '%s' "$3" | iconv -f UTF-8 -t "$2"; echo .); printf -v "$1" '%s' "${s%.}"; }

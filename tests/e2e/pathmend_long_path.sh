@@ -5,8 +5,10 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pathmend_lib.sh"
 e2e_setup
 base=$(winepath -w "$E2E_DIR" | tr -d '\r\n')
+# The last piece is at least one "x", whatever the length of the build folder: a piece
+# ending in "/" would make an empty folder name.
 parent="" piece="A folder with a rather long name for the add-on of this office"
-while [ $(( ${#base} + ${#parent} + ${#piece} + 7 )) -le 300 ]; do parent+="$piece/"; done
+while [ $(( ${#base} + ${#parent} + ${#piece} + 8 )) -le 300 ]; do parent+="$piece/"; done
 filler=$(( 300 - ${#base} - ${#parent} - 6 ))
 parent+=$(printf '%*s' "$filler" '' | tr ' ' x)
 pm_folder "$parent"

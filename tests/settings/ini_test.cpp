@@ -17,6 +17,13 @@
 
 namespace {
 
+// The error of a file another process holds open for a moment.
+#ifdef _WIN32
+constexpr unsigned long busy = ERROR_SHARING_VIOLATION;
+#else
+constexpr unsigned long busy = EBUSY;
+#endif
+
 TEST(ReadIniValue, MissingFileIsCreatedEmptyAndReadsEmpty) {
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
@@ -256,11 +263,6 @@ TEST(WriteIniValue, FailedWriteKeepsTheOldFile) {
 // A replace that another process blocks for a moment is retried until it goes
 // through or the time is up; a read-only target is refused at once.
 TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
-#ifdef _WIN32
-  const unsigned long busy = ERROR_SHARING_VIOLATION;
-#else
-  const unsigned long busy = EBUSY;
-#endif
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
   FileOps files = RealFiles();
@@ -297,11 +299,6 @@ TEST(ReplaceFileContent, RetriesOnlyMomentaryFailures) {
 // A read that another process blocks for a moment (a scanner holding the file
 // open) is retried as writes are; a lasting failure is not.
 TEST(ReadIniValue, RetriesAMomentaryFailureToRead) {
-#ifdef _WIN32
-  const unsigned long busy = ERROR_SHARING_VIOLATION;
-#else
-  const unsigned long busy = EBUSY;
-#endif
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
   WriteBytes(ini, "[Palette]\r\nstartX=1\r\n");
