@@ -19,10 +19,17 @@ MNU_SECTION=mnuSECTION
 start_quillbar
 check "palette shown" palette_shown
 
+# A Landscape choice sent while AutoCAD is busy, from a fresh log; `sender` is its
+# driver, which returns once the choice has been delivered or given up.
+busy_choice() {
+  rm -f "$ACAD_LOG" "$REFUSALS"
+  touch "$BUSY"
+  vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
+  sender=$!
+}
+
 # Busy for a moment: free again once AutoCAD has refused at least once.
-touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
-sender=$!
+busy_choice
 check "AutoCAD refuses while busy" wait_file "$REFUSALS" 20
 rm -f "$BUSY"
 check "the command is delivered without a box" wait_exit "$sender" 20
@@ -30,10 +37,7 @@ check_bytes "it arrives once, unchanged" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n
 
 # A screen reader presses a command button while a choice waits: no menu opens
 # inside the wait, and the waiting choice arrives once AutoCAD is free.
-rm -f "$ACAD_LOG" "$REFUSALS"
-touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
-sender=$!
+busy_choice
 wait_file "$REFUSALS" 20
 wine "$A11Y_EXE" do --child 2
 # Two more refusals: the wait has handled what the reader posted.
@@ -45,10 +49,7 @@ check_eq "no menu opened" 0 "$(vdriver count --class '#32768' | tr -d '\r')"
 check_bytes "it arrives once" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n'
 
 # Busy throughout: the box after the wait; a choice made meanwhile is not acted on.
-rm -f "$ACAD_LOG" "$REFUSALS"
-touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
-sender=$!
+busy_choice
 wait_file "$REFUSALS" 20
 check "a second choice while waiting returns" vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION
 text=$(vdriver box --title "Quillbar" --press ok --timeout 30000)
@@ -63,10 +64,7 @@ check_bytes "no settings written" "$APP/Vesk.ini" '[Palette]\r\nformNumber=4\r\n
 
 # Closed from the taskbar while AutoCAD is busy: the palette ends without another
 # try or a box, and the command does not arrive once AutoCAD is free.
-rm -f "$ACAD_LOG" "$REFUSALS"
-touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
-sender=$!
+busy_choice
 wait_file "$REFUSALS" 20
 vdriver close --class "$LAYOUT_CLASS"
 check "the palette window goes" vdriver gone --class "$LAYOUT_CLASS" --timeout 20000
@@ -78,13 +76,10 @@ check "nothing arrived once AutoCAD was free" test ! -s "$ACAD_LOG"
 end_process "$ACAD_PID"
 
 # Busy, then AutoCAD raises an error of its own: the error report and the end.
-rm -f "$ACAD_LOG" "$REFUSALS"
 start_acad --fail-send --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$REFUSALS")"
 start_quillbar
 check "palette shown" palette_shown
-touch "$BUSY"
-vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
-sender=$!
+busy_choice
 wait_file "$REFUSALS" 20
 rm -f "$BUSY"
 text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
