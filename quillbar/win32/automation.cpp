@@ -2,27 +2,35 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "busy.h"
 #include "com_holders.h"
 #include "error.h"
+#include "message_filter.h"
 
 namespace {
 
-// One AutoCAD release found running. The member numbers of the names the
-// palette calls are looked up once per application object: an object's DISPIDs
-// stay fixed for its life, and every drawing of one AutoCAD is of one type. A
-// lookup is a round trip to AutoCAD. Its main window is read once too: it lives
-// as long as the application does.
+// One AutoCAD release found running, known by its running object: a release
+// closed and started again registers a new one under the same class. The member
+// numbers of the names the palette calls are looked up once per application
+// object: an object's DISPIDs stay fixed for its life, and every drawing of one
+// AutoCAD is of one type. A lookup is a round trip to AutoCAD. Its main window is
+// read once too: it lives as long as the application does.
 struct Release {
   CLSID clsid = CLSID_NULL;  // its class in the running object table
+  ComPtr<IUnknown> object;   // the running object (COM gives one pointer per object)
   ComPtr<IDispatch> app;
   DISPID activeDocumentId = DISPID_UNKNOWN, sendCommandId = DISPID_UNKNOWN, hwndId = DISPID_UNKNOWN;
   HWND window = nullptr;
   bool windowRead = false;
 };
+
+// A release the user is not working in may be computing for minutes: a call into
+// it is given up after this long, and it counts as not in front for that choice.
+constexpr unsigned kBehindCallMs = 300;
 
 Release acad;                   // acadApp: the release the commands go to
 std::vector<Release> others;    // the other releases running at the last choice
@@ -119,41 +127,65 @@ std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
   return found;
 }
 
-ComPtr<IDispatch> ObjectOf(IRunningObjectTable* table, IMoniker* moniker) {
-  ComPtr<IUnknown> running;
-  ComPtr<IDispatch> app;
-  if (SUCCEEDED(table->GetObject(moniker, running.GetAddressOf()))) running.As(&app);
-  return app;
-}
-
-// The release's main window, its HWND property; null when it names none or
-// cannot be read now.
-HWND MainWindow(Release& r) {
-  if (r.windowRead || !r.app) return r.window;
+// Reads the release's main window, its HWND property, unless read already;
+// 0, or the call's error (busy, gone, cancelled): then asked again next time. An
+// AutoCAD without the property is not asked again.
+unsigned long ReadMainWindow(Release& r) {
+  if (r.windowRead) return 0;
   Variant result, number;
   try {
+    if (!r.app) CheckHr(r.object.As(&r.app));
     Invoke(r.app.Get(), L"HWND", r.hwndId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   } catch (const SystemError& e) {
-    // Busy now: asked again next time. An AutoCAD without the property is not asked again.
-    r.windowRead = e.number != kCallRejected && e.number != kRetryLater;
-    return nullptr;
+    if (!r.app || e.number == kCallRejected || e.number == kRetryLater || ServerGone(e.number) ||
+        e.number == static_cast<unsigned long>(RPC_E_CALL_CANCELED))
+      return e.number ? e.number : static_cast<unsigned long>(E_FAIL);
   }
   r.windowRead = true;
   if (SUCCEEDED(VariantChangeType(&number.v, &result.v, 0, VT_I8)))
     r.window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
-  return r.window;
+  return 0;
+}
+
+bool Busy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
 }
 
 bool Shown(HWND window) { return window && IsWindowVisible(window) && !IsIconic(window); }
 
-// Of several releases, the one whose main window is highest in the z-order;
-// one without a shown main window comes after every one with. Ties keep the
-// order given (the attached release first).
-size_t FrontMost(const std::vector<Release>& releases) {
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-    for (size_t i = 0; i < releases.size(); ++i)
-      if (releases[i].window == h && Shown(h)) return i;
-  return 0;
+// A process of AutoCAD's, by its program's name.
+bool AutoCADProcess(DWORD process) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+  if (!p) return false;
+  wchar_t path[MAX_PATH];
+  DWORD size = MAX_PATH;
+  const bool read = QueryFullProcessImageNameW(p, 0, path, &size);
+  CloseHandle(p);
+  const wchar_t* name = read ? std::wcsrchr(path, L'\\') : nullptr;
+  return name && _wcsicmp(name + 1, L"acad.exe") == 0;
+}
+
+// The shown windows a user can work in, from the top down, each marked by the
+// release whose process shows it (see ReleaseInFront).
+std::vector<int> WindowsByRelease(const std::vector<Release>& releases, bool busyUnread) {
+  std::vector<DWORD> processes;
+  for (const Release& r : releases) processes.push_back(r.window && IsWindow(r.window) ? ProcessOf(r.window) : 0);
+  const DWORD ownProcess = GetCurrentProcessId();
+  std::vector<int> windows;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (!Shown(h) || (GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) continue;
+    const DWORD process = ProcessOf(h);
+    if (process == ownProcess) continue;
+    const auto known = std::find(processes.begin(), processes.end(), process);
+    windows.push_back(known != processes.end() ? static_cast<int>(known - processes.begin())
+                      : busyUnread && AutoCADProcess(process) ? kUnknownAutoCAD
+                                                              : kOtherProgram);
+  }
+  return windows;
 }
 
 // The attached release's main window is in front of every other shown window
@@ -173,35 +205,78 @@ bool AttachedInFront() {
   return false;
 }
 
+// A kept release that is still the running object `object` of class `clsid`.
+// Its main window is gone when the release was closed (COM may hand a restarted
+// copy the old object's pointer: under Wine a new process can reuse the old one's
+// numbers); then it is a new release.
+bool Same(const Release& kept, const CLSID& clsid, IUnknown* object) {
+  return kept.object && kept.clsid == clsid && kept.object.Get() == object &&
+         (!kept.windowRead || !kept.window || IsWindow(kept.window));
+}
+
+// The kept release that is still `object` of class `clsid`, moved out of `kept`.
+std::optional<Release> TakeKept(std::vector<Release>& kept, const CLSID& clsid, IUnknown* object) {
+  const auto r = std::find_if(kept.begin(), kept.end(), [&](const Release& k) { return Same(k, clsid, object); });
+  if (r == kept.end()) return std::nullopt;
+  Release taken = std::move(*r);
+  kept.erase(r);
+  return taken;
+}
+
 // With several releases running, the commands go to the one the user works in:
-// acad becomes the release in front. With one running, nothing is asked of it.
+// acad becomes the release in front. A release closed and started again is a new
+// one; one whose calls fail as gone is dropped. A release whose main window is
+// busy being read may be the one in front: then this throws the busy error, and
+// the choice waits. With one release running, nothing is asked of it.
 void TakeReleaseInFront() {
   if (AttachedInFront()) return;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
   const std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
   if (running.size() < 2) return;
-  std::vector<Release> releases;
-  if (acad.app && std::any_of(running.begin(), running.end(), [](const RunningEntry& e) { return e.clsid == acad.clsid; }))
-    releases.push_back(std::move(acad));
-  for (const RunningEntry& e : running) {
-    if (std::any_of(releases.begin(), releases.end(), [&](const Release& r) { return r.clsid == e.clsid; })) continue;
-    const auto known = std::find_if(others.begin(), others.end(), [&](const Release& r) { return r.clsid == e.clsid; });
-    if (known != others.end()) {
-      releases.push_back(std::move(*known));
-    } else if (ComPtr<IDispatch> app = ObjectOf(table.Get(), e.moniker.Get())) {
-      Release r;
-      r.clsid = e.clsid;
-      r.app = app;
-      releases.push_back(std::move(r));
+  std::vector<Release> kept = std::move(others), releases;
+  kept.insert(kept.begin(), std::move(acad));
+  acad = Release{};
+  // Taking a new release's object from the table asks that AutoCAD, which may refuse as busy.
+  bool busyUnread = false;
+  std::vector<ComPtr<IUnknown>> objects(running.size());
+  for (size_t i = 0; i < running.size(); ++i) {
+    const HRESULT hr = table->GetObject(running[i].moniker.Get(), objects[i].GetAddressOf());
+    if (FAILED(hr)) objects[i].Reset();
+    busyUnread = busyUnread || Busy(static_cast<unsigned long>(hr));
+  }
+  // The attached release first, so that it wins a tie; then the others, kept or new.
+  for (size_t i = 0; i < running.size(); ++i)
+    if (objects[i] && Same(kept.front(), running[i].clsid, objects[i].Get())) {
+      releases.push_back(std::move(kept.front()));
+      objects[i].Reset();
+    }
+  for (size_t i = 0; i < running.size(); ++i) {
+    if (!objects[i]) continue;
+    if (std::optional<Release> r = TakeKept(kept, running[i].clsid, objects[i].Get())) {
+      releases.push_back(std::move(*r));
+    } else {
+      Release fresh;
+      fresh.clsid = running[i].clsid;
+      fresh.object = objects[i];
+      releases.push_back(std::move(fresh));
     }
   }
+  for (auto r = releases.begin(); r != releases.end();) {
+    unsigned long error = 0;
+    {
+      CallDeadline bound(kBehindCallMs);
+      error = ReadMainWindow(*r);
+    }
+    busyUnread = busyUnread || Busy(error);
+    r = ServerGone(error) ? releases.erase(r) : r + 1;
+  }
   if (releases.empty()) return;
-  for (Release& r : releases) MainWindow(r);
-  const size_t front = FrontMost(releases);
-  acad = std::move(releases[front]);
-  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(front));
+  const std::optional<size_t> front = ReleaseInFront(WindowsByRelease(releases, busyUnread), busyUnread);
+  acad = std::move(releases[front.value_or(0)]);
+  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(front.value_or(0)));
   others = std::move(releases);
+  if (!front) ThrowSystemError(kCallRejected);  // waited out as a busy AutoCAD is
 }
 
 }  // namespace
@@ -220,7 +295,8 @@ bool AttachApplication() {
     ComPtr<IRunningObjectTable> table;
     CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
     for (const RunningEntry& e : RunningAutoCADs(table.Get()))
-      if (e.kind == AcadClass::Versioned && (app = ObjectOf(table.Get(), e.moniker.Get()))) {
+      if (e.kind == AcadClass::Versioned && SUCCEEDED(table->GetObject(e.moniker.Get(), running.GetAddressOf())) &&
+          SUCCEEDED(running.As(&app))) {
         clsid = e.clsid;
         break;
       }
@@ -228,6 +304,7 @@ bool AttachApplication() {
   if (!app) return false;
   acad = Release{};
   acad.clsid = clsid;
+  acad.object = running;
   acad.app = app;
   others.clear();
   return true;
@@ -236,7 +313,11 @@ bool AttachApplication() {
 ComPtr<IDispatch> ActiveDocument() {
   TakeReleaseInFront();
   // Never attached (start-up attaches first): as if AutoCAD had gone.
-  if (!acad.app) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
+  if (!acad.object) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
+  // Its main window is read here, where a busy AutoCAD is waited out, so that
+  // nothing after the delivery has to ask AutoCAD.
+  const unsigned long error = ReadMainWindow(acad);
+  if (error) ThrowSystemError(error);
   Variant result;
   Invoke(acad.app.Get(), L"ActiveDocument", acad.activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   ComPtr<IDispatch> drawing;
@@ -257,7 +338,7 @@ void SendCommandTo(IDispatch* drawing, const std::string& text) {
   Invoke(drawing, L"SendCommand", acad.sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
 }
 
-HWND AcadMainWindow() { return MainWindow(acad); }
+HWND AcadMainWindow() { return acad.window; }
 
 void ReleaseAutoCAD() {
   acad = Release{};

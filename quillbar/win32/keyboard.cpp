@@ -1,5 +1,7 @@
 #include "keyboard.h"
 
+#include <vector>
+
 #include "automation.h"
 #include "focus.h"
 #include "palette.h"
@@ -61,19 +63,33 @@ bool HandKeyboardToAutoCAD() {
   const HWND acad = AcadMainWindow();
   if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
   // Activation alone: nothing is raised. Activating brings a window to the top of
-  // its band, so AutoCAD goes back under the window that was above it; the
-  // palette keeps its place in the topmost band.
+  // its band, so AutoCAD goes back under the window of another program that was
+  // above it; AutoCAD's own windows above its main one (the command line, its
+  // palettes) are AutoCAD. The palette keeps its place in the topmost band.
+  DWORD acadProcess = 0;
+  GetWindowThreadProcessId(acad, &acadProcess);
+  const auto anotherProgramsWindow = [acadProcess](HWND h) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(h, &process);
+    return IsWindowVisible(h) && !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) && process != acadProcess;
+  };
+  std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
   HWND above = GetWindow(acad, GW_HWNDPREV);
-  while (above && !(IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)))
-    above = GetWindow(above, GW_HWNDPREV);
+  for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
+    if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
   if (!SetForegroundWindow(acad)) return false;
   if (above) {
     // AutoCAD's thread activates (and raises) its window when it next takes a
-    // message; once it has answered this one, the window can go back in place.
+    // message; once it has answered this one, the window goes back in place, its
+    // own windows above it as they were. One that does not answer in time is
+    // computing: the palette never waits for it, and asks the moves of AutoCAD's
+    // thread without waiting either.
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
-    if (IsWindow(above))
-      SetWindowPos(acad, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    if (SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) && IsWindow(above)) {
+      constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+      SetWindowPos(acad, above, 0, 0, 0, 0, kBack);
+      for (HWND h : own) SetWindowPos(h, above, 0, 0, 0, 0, kBack);
+    }
   }
   return true;
 }
@@ -128,10 +144,14 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       ShowCues(w);
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
-    case VK_ESCAPE:
-      if (!HandKeyboardToAutoCAD())
+    case VK_ESCAPE: {
+      // The hand-back runs messages other programs send meanwhile, and one of
+      // them (WM_CLOSE) may destroy the window and free `w`.
+      const HWND hwnd = w.hwnd;
+      if (!HandKeyboardToAutoCAD() && IsWindow(hwnd))
         if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
+    }
     default: return false;
   }
   ShowCues(w);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Two AutoCAD releases run at once, one registered under the version-independent
 # name, one under its own versioned class: each choice goes to the one whose
-# main window is in front at that moment.
+# main window is in front at that moment: also a copy of one started again after
+# it quit, and one started busy, once it answers. AutoCAD's own windows above its
+# main one are AutoCAD's: another program's window above stays above after a choice.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -27,7 +29,63 @@ front_then_choose old mnuSECTION
 check_bytes "the release in front got each choice: the versioned one" "$OLD_LOG" \
   '<ESC><ESC>_Landscape<CR>\n<ESC><ESC>_Cross<CR>\n'
 check_bytes "and the other one" "$NEW_LOG" '<ESC><ESC>_Cross<CR>\n'
+
+# The release in front quits and a copy of it starts again under the same class:
+# the copy, brought to the front, gets the choice, not the release behind.
+acad_act_in "$E2E_DIR/old-control" quit
+check "the versioned release quit" wait_exit "$OLD_PID" 20
+ACAD_NAME=again start_acad --versioned --window "AutoCAD again" --control "$(winpath "$E2E_DIR/again-control")"
+AGAIN_PID=$ACAD_PID AGAIN_LOG=$ACAD_LOG
+front_then_choose again mnuLAND
+check_bytes "the copy started again gets the choice" "$AGAIN_LOG" '<ESC><ESC>_Landscape<CR>\n'
+check_bytes "the release behind gets nothing" "$NEW_LOG" '<ESC><ESC>_Cross<CR>\n'
+
+# A release started busy, in front: the choice waits for it, then goes there.
+acad_act_in "$E2E_DIR/new-control" quit
+check "the other release quit" wait_exit "$NEW_PID" 20
+BUSY=$E2E_DIR/busy
+touch "$BUSY"
+ACAD_NAME=busy start_acad --window "AutoCAD busy" --control "$(winpath "$E2E_DIR/busy-control")" \
+  --busy-while "$(winpath "$BUSY")" --refusals "$(winpath "$E2E_DIR/refusals")"
+BUSY_PID=$ACAD_PID BUSY_LOG=$ACAD_LOG
+acad_act_in "$E2E_DIR/busy-control" raise
+check "the busy release is in front" vdriver foreground --title "AutoCAD busy" --timeout 5000
+vdriver command --class "$LAYOUT_CLASS" --item mnuSECTION &
+sender=$!
+check "the busy release refuses the palette's calls" wait_file "$E2E_DIR/refusals" 20
+rm -f "$BUSY"
+check "the choice is delivered once it answers" wait_exit "$sender" 20
+check_bytes "the busy release in front gets it" "$BUSY_LOG" '<ESC><ESC>_Cross<CR>\n'
+check_bytes "the idle release behind gets nothing" "$AGAIN_LOG" '<ESC><ESC>_Landscape<CR>\n'
 end_process "$QB_PID"
-end_process "$NEW_PID"
-end_process "$OLD_PID"
+end_process "$BUSY_PID"
+end_process "$AGAIN_PID"
+
+# Waits (bounded) until window $1 is above window $2 in the z-order (titles).
+above() {
+  local i
+  for ((i = 0; i < 50; i++)); do
+    [ "$(vdriver zorder | tr -d '\r' | grep -x -m1 -e "$1" -e "$2")" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# AutoCAD's floating command line above its main window, another program above both.
+ACAD_NAME=own start_acad --window "AutoCAD own" --owned "Command line" --control "$(winpath "$E2E_DIR/own-control")"
+OWN_PID=$ACAD_PID OWN_LOG=$ACAD_LOG
+start_quillbar
+check "palette shown" palette_shown
+ACAD_NAME=other start_acad --no-register --window "Other program" --control "$(winpath "$E2E_DIR/other-control")"
+OTHER_PID=$ACAD_PID
+acad_act_in "$E2E_DIR/other-control" raise
+check "the other program is active" vdriver foreground --title "Other program" --timeout 5000
+check "AutoCAD's command line is above its main window" above "Command line" "AutoCAD own"
+vdriver command --class "$LAYOUT_CLASS" --item mnuLAND
+check_bytes "the choice arrives" "$OWN_LOG" '<ESC><ESC>_Landscape<CR>\n'
+check "after the choice the keyboard is AutoCAD's" vdriver foreground --title "AutoCAD own" --timeout 5000
+check "the other program's window stays above AutoCAD's" above "Other program" "AutoCAD own"
+check "AutoCAD's command line stays above its main window" above "Command line" "AutoCAD own"
+end_process "$QB_PID"
+end_process "$OTHER_PID"
+end_process "$OWN_PID"
 e2e_done
