@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -9,28 +10,33 @@
 #include "busy.h"
 #include "com_holders.h"
 #include "error.h"
-#include "message_filter.h"
 
 namespace {
 
-// One AutoCAD release found running, known by its running object: a release
-// closed and started again registers a new one under the same class. The member
-// numbers of the names the palette calls are looked up once per application
-// object: an object's DISPIDs stay fixed for its life, and every drawing of one
-// AutoCAD is of one type. A lookup is a round trip to AutoCAD. Its main window is
-// read once too: it lives as long as the application does.
+struct WindowReading;
+
+// One AutoCAD release found running, known by its entry in the running object
+// table: a release closed and started again registers a new one under the same
+// class, at another time. The member numbers of the names the palette calls are
+// looked up once per application object: an object's DISPIDs stay fixed for its
+// life, and every drawing of one AutoCAD is of one type. A lookup is a round trip
+// to AutoCAD. Its main window is read once too: it lives as long as the
+// application does.
 struct Release {
   CLSID clsid = CLSID_NULL;  // its class in the running object table
-  ComPtr<IUnknown> object;   // the running object (COM gives one pointer per object)
+  FILETIME registered{};     // when its object was registered there
+  ComPtr<IMoniker> moniker;  // its entry, to take its object once commands go to it
   ComPtr<IDispatch> app;
   DISPID activeDocumentId = DISPID_UNKNOWN, sendCommandId = DISPID_UNKNOWN, hwndId = DISPID_UNKNOWN;
   HWND window = nullptr;
   bool windowRead = false;
+  std::shared_ptr<WindowReading> reading;  // a read of its main window still under way
 };
 
-// A release the user is not working in may be computing for minutes: a call into
-// it is given up after this long, and it counts as not in front for that choice.
-constexpr unsigned kBehindCallMs = 300;
+// A release the user is not working in may be computing for minutes: its main
+// window is read off the palette's thread, waited for this long at a time. Until
+// it answers, the release counts as busy: waited for only when it may be in front.
+constexpr DWORD kBehindCallMs = 300;
 
 Release acad;                   // acadApp: the release the commands go to
 std::vector<Release> others;    // the other releases running at the last choice
@@ -101,6 +107,7 @@ struct RunningEntry {
   CLSID clsid;
   AcadClass kind;
   ComPtr<IMoniker> moniker;
+  FILETIME registered;
 };
 
 // Every AutoCAD in the running object table, one entry per class: a class's
@@ -122,32 +129,106 @@ std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
     if (display.size() != 39 || display[0] != L'!' || FAILED(CLSIDFromString(display.c_str() + 1, &clsid))) continue;
     const AcadClass kind = AcadClassOf(clsid);
     const bool seen = std::any_of(found.begin(), found.end(), [&](const RunningEntry& e) { return e.clsid == clsid; });
-    if (kind != AcadClass::None && !seen) found.push_back({clsid, kind, entry});
+    FILETIME registered{};
+    if (kind != AcadClass::None && !seen && SUCCEEDED(table->GetTimeOfLastChange(entry.Get(), &registered)))
+      found.push_back({clsid, kind, entry, registered});
   }
   return found;
 }
 
-// Reads the release's main window, its HWND property, unless read already;
-// 0, or the call's error (busy, gone, cancelled): then asked again next time. An
-// AutoCAD without the property is not asked again.
-unsigned long ReadMainWindow(Release& r) {
-  if (r.windowRead) return 0;
+bool Busy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
+
+// Reads AutoCAD's main window, its HWND property, into `window`; 0, or the call's
+// error when AutoCAD is busy or gone (then asked again next time). An AutoCAD
+// without the property is not asked again: 0 and no window.
+unsigned long ReadHwnd(IDispatch* app, DISPID& id, HWND& window) {
   Variant result, number;
   try {
-    if (!r.app) CheckHr(r.object.As(&r.app));
-    Invoke(r.app.Get(), L"HWND", r.hwndId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+    Invoke(app, L"HWND", id, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   } catch (const SystemError& e) {
-    if (!r.app || e.number == kCallRejected || e.number == kRetryLater || ServerGone(e.number) ||
-        e.number == static_cast<unsigned long>(RPC_E_CALL_CANCELED))
-      return e.number ? e.number : static_cast<unsigned long>(E_FAIL);
+    return Busy(e.number) || ServerGone(e.number) ? e.number : 0;
   }
-  r.windowRead = true;
   if (SUCCEEDED(VariantChangeType(&number.v, &result.v, 0, VT_I8)))
-    r.window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
+    window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
   return 0;
 }
 
-bool Busy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
+// The release that commands now go to: its object, taken from the table when it
+// was found there, and its main window, unless read already. 0, or the error.
+unsigned long TakeObjectAndWindow(Release& r) {
+  if (!r.app && r.moniker) {
+    ComPtr<IRunningObjectTable> table;
+    ComPtr<IUnknown> running;
+    HRESULT hr = GetRunningObjectTable(0, table.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = table->GetObject(r.moniker.Get(), running.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = running.As(&r.app);
+    if (FAILED(hr)) return Busy(static_cast<unsigned long>(hr)) ? static_cast<unsigned long>(hr)
+                                                               : static_cast<unsigned long>(CO_E_OBJNOTCONNECTED);
+  }
+  if (!r.app) return static_cast<unsigned long>(CO_E_OBJNOTCONNECTED);
+  if (r.windowRead) return 0;
+  const unsigned long error = ReadHwnd(r.app.Get(), r.hwndId, r.window);
+  r.windowRead = !error;
+  return error;
+}
+
+// A read of a release's main window on a thread of its own, which may outlive
+// the wait for it: the thread owns a share of what it reads, and sets `done` last.
+struct WindowReading {
+  CLSID clsid;
+  HWND window = nullptr;
+  unsigned long error = 0;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~WindowReading() {
+    if (done) CloseHandle(done);
+  }
+};
+
+DWORD WINAPI ReadWindowOffThread(void* param) {
+  const std::unique_ptr<std::shared_ptr<WindowReading>> owned(static_cast<std::shared_ptr<WindowReading>*>(param));
+  WindowReading& reading = **owned;
+  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+    {
+      ComPtr<IUnknown> running;
+      ComPtr<IDispatch> app;
+      HRESULT hr = GetActiveObject(reading.clsid, nullptr, running.GetAddressOf());
+      if (SUCCEEDED(hr)) hr = running.As(&app);
+      DISPID id = DISPID_UNKNOWN;
+      reading.error = FAILED(hr) ? static_cast<unsigned long>(hr) : ReadHwnd(app.Get(), id, reading.window);
+    }
+    CoUninitialize();
+  } else {
+    reading.error = static_cast<unsigned long>(E_FAIL);
+  }
+  SetEvent(reading.done);
+  return 0;
+}
+
+// Reads the main window of a release the user may not be working in, waiting at
+// most kBehindCallMs; a read not done by then goes on, and the next look-up waits
+// for it again. 0, or the error (kNoAnswerYet when it has not answered).
+constexpr unsigned long kNoAnswerYet = static_cast<unsigned long>(RPC_E_CALL_CANCELED);
+unsigned long ReadMainWindowBehind(Release& r) {
+  if (r.windowRead) return 0;
+  if (!r.reading) {
+    auto reading = std::make_shared<WindowReading>();
+    reading->clsid = r.clsid;
+    auto* share = new std::shared_ptr<WindowReading>(reading);
+    const HANDLE thread = reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr) : nullptr;
+    if (!thread) {
+      delete share;
+      return static_cast<unsigned long>(E_OUTOFMEMORY);
+    }
+    CloseHandle(thread);
+    r.reading = std::move(reading);
+  }
+  if (WaitForSingleObject(r.reading->done, kBehindCallMs) != WAIT_OBJECT_0) return kNoAnswerYet;
+  const std::shared_ptr<WindowReading> reading = std::move(r.reading);
+  if (reading->error) return reading->error;
+  r.window = reading->window;
+  r.windowRead = true;
+  return 0;
+}
 
 DWORD ProcessOf(HWND window) {
   DWORD process = 0;
@@ -205,29 +286,19 @@ bool AttachedInFront() {
   return false;
 }
 
-// A kept release that is still the running object `object` of class `clsid`.
-// Its main window is gone when the release was closed (COM may hand a restarted
-// copy the old object's pointer: under Wine a new process can reuse the old one's
-// numbers); then it is a new release.
-bool Same(const Release& kept, const CLSID& clsid, IUnknown* object) {
-  return kept.object && kept.clsid == clsid && kept.object.Get() == object &&
-         (!kept.windowRead || !kept.window || IsWindow(kept.window));
-}
-
-// The kept release that is still `object` of class `clsid`, moved out of `kept`.
-std::optional<Release> TakeKept(std::vector<Release>& kept, const CLSID& clsid, IUnknown* object) {
-  const auto r = std::find_if(kept.begin(), kept.end(), [&](const Release& k) { return Same(k, clsid, object); });
-  if (r == kept.end()) return std::nullopt;
-  Release taken = std::move(*r);
-  kept.erase(r);
-  return taken;
+// A kept release that is still the table's entry `e`: registered at the same
+// time, and its main window, once read, still there.
+bool Same(const Release& kept, const RunningEntry& e) {
+  return kept.clsid == e.clsid && CompareFileTime(&kept.registered, &e.registered) == 0 &&
+         (!kept.window || IsWindow(kept.window));
 }
 
 // With several releases running, the commands go to the one the user works in:
 // acad becomes the release in front. A release closed and started again is a new
 // one; one whose calls fail as gone is dropped. A release whose main window is
-// busy being read may be the one in front: then this throws the busy error, and
-// the choice waits. With one release running, nothing is asked of it.
+// busy being read, or has not answered yet, may be the one in front: then this
+// throws the busy error, and the choice waits. With one release running, nothing
+// is asked of it.
 void TakeReleaseInFront() {
   if (AttachedInFront()) return;
   ComPtr<IRunningObjectTable> table;
@@ -237,39 +308,25 @@ void TakeReleaseInFront() {
   std::vector<Release> kept = std::move(others), releases;
   kept.insert(kept.begin(), std::move(acad));
   acad = Release{};
-  // Taking a new release's object from the table asks that AutoCAD, which may refuse as busy.
-  bool busyUnread = false;
-  std::vector<ComPtr<IUnknown>> objects(running.size());
-  for (size_t i = 0; i < running.size(); ++i) {
-    const HRESULT hr = table->GetObject(running[i].moniker.Get(), objects[i].GetAddressOf());
-    if (FAILED(hr)) objects[i].Reset();
-    busyUnread = busyUnread || Busy(static_cast<unsigned long>(hr));
-  }
   // The attached release first, so that it wins a tie; then the others, kept or new.
-  for (size_t i = 0; i < running.size(); ++i)
-    if (objects[i] && Same(kept.front(), running[i].clsid, objects[i].Get())) {
-      releases.push_back(std::move(kept.front()));
-      objects[i].Reset();
-    }
-  for (size_t i = 0; i < running.size(); ++i) {
-    if (!objects[i]) continue;
-    if (std::optional<Release> r = TakeKept(kept, running[i].clsid, objects[i].Get())) {
-      releases.push_back(std::move(*r));
+  std::vector<const RunningEntry*> entries;
+  for (const RunningEntry& e : running) entries.push_back(&e);
+  std::stable_partition(entries.begin(), entries.end(), [&](const RunningEntry* e) { return Same(kept.front(), *e); });
+  bool busyUnread = false;
+  for (const RunningEntry* e : entries) {
+    const auto k = std::find_if(kept.begin(), kept.end(), [&](const Release& r) { return Same(r, *e); });
+    Release r;
+    if (k != kept.end()) {
+      r = std::move(*k);
+      kept.erase(k);
     } else {
-      Release fresh;
-      fresh.clsid = running[i].clsid;
-      fresh.object = objects[i];
-      releases.push_back(std::move(fresh));
+      r.clsid = e->clsid;
+      r.registered = e->registered;
+      r.moniker = e->moniker;
     }
-  }
-  for (auto r = releases.begin(); r != releases.end();) {
-    unsigned long error = 0;
-    {
-      CallDeadline bound(kBehindCallMs);
-      error = ReadMainWindow(*r);
-    }
-    busyUnread = busyUnread || Busy(error);
-    r = ServerGone(error) ? releases.erase(r) : r + 1;
+    const unsigned long error = ReadMainWindowBehind(r);
+    busyUnread = busyUnread || Busy(error) || error == kNoAnswerYet;
+    if (!ServerGone(error)) releases.push_back(std::move(r));
   }
   if (releases.empty()) return;
   const std::optional<size_t> front = ReleaseInFront(WindowsByRelease(releases, busyUnread), busyUnread);
@@ -304,8 +361,11 @@ bool AttachApplication() {
   if (!app) return false;
   acad = Release{};
   acad.clsid = clsid;
-  acad.object = running;
   acad.app = app;
+  ComPtr<IRunningObjectTable> table;
+  CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
+  for (const RunningEntry& e : RunningAutoCADs(table.Get()))
+    if (e.clsid == clsid) acad.registered = e.registered;
   others.clear();
   return true;
 }
@@ -313,11 +373,9 @@ bool AttachApplication() {
 ComPtr<IDispatch> ActiveDocument() {
   TakeReleaseInFront();
   // Never attached (start-up attaches first): as if AutoCAD had gone.
-  if (!acad.object) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
   // Its main window is read here, where a busy AutoCAD is waited out, so that
   // nothing after the delivery has to ask AutoCAD.
-  const unsigned long error = ReadMainWindow(acad);
-  if (error) ThrowSystemError(error);
+  if (const unsigned long error = TakeObjectAndWindow(acad)) ThrowSystemError(error);
   Variant result;
   Invoke(acad.app.Get(), L"ActiveDocument", acad.activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   ComPtr<IDispatch> drawing;

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <cstdint>
-
 #include "busy.h"
 #include "com_holders.h"
 
@@ -13,8 +11,6 @@ static_assert(kCallRejected == static_cast<unsigned long>(RPC_E_CALL_REJECTED) &
               kRetryLater == static_cast<unsigned long>(RPC_E_SERVERCALL_RETRYLATER));
 
 namespace {
-
-ULONGLONG callDeadline = 0;  // GetTickCount64 after which a waiting call is cancelled; 0: none
 
 // One object for the whole run: the reference count does not free it.
 struct BusyFilter : IMessageFilter {
@@ -48,11 +44,8 @@ struct BusyFilter : IMessageFilter {
     }
   }
 
-  // While a call waits, paint and activation go on; mouse and keys wait. Asked
-  // whenever a message arrives, so a deadline's timer posts one.
-  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
-    return callDeadline && GetTickCount64() >= callDeadline ? PENDINGMSG_CANCELCALL : PENDINGMSG_WAITDEFPROCESS;
-  }
+  // While a call waits, paint and activation go on; mouse and keys wait.
+  DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
 };
 
 BusyFilter filter;
@@ -69,25 +62,4 @@ void RevokeBusyFilter() {
   IMessageFilter* previous = nullptr;
   CoRegisterMessageFilter(nullptr, &previous);
   if (previous) previous->Release();
-}
-
-namespace {
-
-// Wakes the waiting call's loop on the user-interface thread; the message itself does nothing.
-void CALLBACK WakeWaitingCall(void* thread, BOOLEAN) {
-  PostThreadMessageA(static_cast<DWORD>(reinterpret_cast<uintptr_t>(thread)), WM_NULL, 0, 0);
-}
-
-}  // namespace
-
-CallDeadline::CallDeadline(unsigned ms) {
-  callDeadline = GetTickCount64() + ms;
-  HANDLE t = nullptr;
-  void* thread = reinterpret_cast<void*>(static_cast<uintptr_t>(GetCurrentThreadId()));
-  if (CreateTimerQueueTimer(&t, nullptr, WakeWaitingCall, thread, ms, 0, WT_EXECUTEONLYONCE)) timer = t;
-}
-
-CallDeadline::~CallDeadline() {
-  callDeadline = 0;
-  if (timer) DeleteTimerQueueTimer(nullptr, static_cast<HANDLE>(timer), INVALID_HANDLE_VALUE);
 }

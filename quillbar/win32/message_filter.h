@@ -7,14 +7,3 @@
 // Registers the filter on the calling (user-interface) thread; throws SystemError.
 void RegisterBusyFilter();
 void RevokeBusyFilter();
-
-// While one is alive, calls the palette makes are cancelled once `ms` have passed
-// (they fail with RPC_E_CALL_CANCELED): for an AutoCAD the user is not working
-// in, which may be computing for minutes. One at a time, on the filter's thread.
-struct CallDeadline {
-  explicit CallDeadline(unsigned ms);
-  ~CallDeadline();
-  CallDeadline(const CallDeadline&) = delete;
-  CallDeadline& operator=(const CallDeadline&) = delete;
-  void* timer = nullptr;
-};

@@ -2,8 +2,9 @@
 # Two AutoCAD releases run at once, one registered under the version-independent
 # name, one under its own versioned class: each choice goes to the one whose
 # main window is in front at that moment: also a copy of one started again after
-# it quit, and one started busy, once it answers. AutoCAD's own windows above its
-# main one are AutoCAD's: another program's window above stays above after a choice.
+# it quit, and one started busy, once it answers; one computing behind is not
+# waited for. AutoCAD's own windows above its main one are AutoCAD's: another
+# program's window above stays above after a choice.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -57,9 +58,31 @@ rm -f "$BUSY"
 check "the choice is delivered once it answers" wait_exit "$sender" 20
 check_bytes "the busy release in front gets it" "$BUSY_LOG" '<ESC><ESC>_Cross<CR>\n'
 check_bytes "the idle release behind gets nothing" "$AGAIN_LOG" '<ESC><ESC>_Landscape<CR>\n'
+
+# A release the palette has not met yet computes behind another program's window
+# and the release in front: the choice does not wait for it.
+ACAD_NAME=late start_acad --versioned --window "AutoCAD late" --control "$(winpath "$E2E_DIR/late-control")"
+LATE_PID=$ACAD_PID LATE_LOG=$ACAD_LOG
+acad_act_in "$E2E_DIR/again-control" quit
+check "the idle release quit" wait_exit "$AGAIN_PID" 20
+# Another program: a copy of the stand-in under another name, so no AutoCAD.
+cp "$ACAD_EXE" "$E2E_DIR/other.exe"
+ACAD_EXE=$E2E_DIR/other.exe ACAD_NAME=other start_acad --no-register --window "Other program" \
+  --control "$(winpath "$E2E_DIR/other-control")"
+OTHER_PID=$ACAD_PID
+acad_act_in "$E2E_DIR/busy-control" raise
+check "the release in front is active" vdriver foreground --title "AutoCAD busy" --timeout 5000
+acad_act_in "$E2E_DIR/other-control" raise
+check "another program is active above it" vdriver foreground --title "Other program" --timeout 5000
+acad_act_in "$E2E_DIR/late-control" "compute 8000"
+vdriver command --class "$LAYOUT_CLASS" --item mnuLAND &
+sender=$!
+check "the choice returns while the release behind computes" wait_exit "$sender" 4
+check_bytes "the release in front gets it" "$BUSY_LOG" '<ESC><ESC>_Cross<CR>\n<ESC><ESC>_Landscape<CR>\n'
 end_process "$QB_PID"
+end_process "$OTHER_PID"
 end_process "$BUSY_PID"
-end_process "$AGAIN_PID"
+end_process "$LATE_PID"
 
 # Waits (bounded) until window $1 is above window $2 in the z-order (titles).
 above() {
@@ -75,7 +98,8 @@ ACAD_NAME=own start_acad --window "AutoCAD own" --owned "Command line" --control
 OWN_PID=$ACAD_PID OWN_LOG=$ACAD_LOG
 start_quillbar
 check "palette shown" palette_shown
-ACAD_NAME=other start_acad --no-register --window "Other program" --control "$(winpath "$E2E_DIR/other-control")"
+ACAD_EXE=$E2E_DIR/other.exe ACAD_NAME=other start_acad --no-register --window "Other program" \
+  --control "$(winpath "$E2E_DIR/other-control")"
 OTHER_PID=$ACAD_PID
 acad_act_in "$E2E_DIR/other-control" raise
 check "the other program is active" vdriver foreground --title "Other program" --timeout 5000

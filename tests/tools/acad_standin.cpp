@@ -30,6 +30,7 @@
 //                                 reaches it (AutoCAD closing an untouched drawing)
 //                  raise          its main window comes to the front
 //                  minimise       its main window is minimised
+//                  compute MS     its thread takes no messages for MS ms from now
 //                  quit           AutoCAD ends (its object is revoked)
 // --busy-while FILE  while FILE exists every incoming call is refused, as a
 //                busy AutoCAD does (its message filter answers SERVERCALL_REJECTED)
@@ -306,6 +307,8 @@ void ActOnControlFile(HWND window) {
       SetForegroundWindow(window);
     else if (act == "minimise")
       ShowWindow(window, SW_MINIMIZE);
+    else if (act == "compute" && lines >> number)
+      Sleep(static_cast<DWORD>(number));
     else if (act == "quit")
       DestroyWindow(window);
   }
