@@ -55,6 +55,47 @@ void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
   ShowPopupMenu(w, button.menu, at);
 }
 
+// The put-back after a hand-back. AutoCAD's thread raises its window when it
+// takes the activation, and that can come after it has answered any message of
+// ours (under Wine the raise comes back from the X server later still), so the
+// palette looks again on a timer and puts the window back once it has risen. It
+// never waits for AutoCAD: it only reads the z-order, and the move is posted.
+constexpr UINT kRaiseLookMs = 20;
+constexpr DWORD kRaiseWatchMs = 5000;
+struct RaiseWatch {
+  HWND acad = nullptr, above = nullptr;
+  DWORD since = 0;
+  UINT_PTR timer = 0;
+};
+RaiseWatch watch;
+
+// True when window `a` stands above window `b` in the z-order.
+bool StandsAbove(HWND a, HWND b) {
+  for (HWND h = GetWindow(b, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+    if (h == a) return true;
+  return false;
+}
+
+void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
+  const RaiseWatch w = watch;
+  // Watched while AutoCAD keeps the keyboard: once the user works elsewhere,
+  // what is above what is theirs.
+  const bool live = IsWindow(w.acad) && IsWindow(w.above) && GetForegroundWindow() == w.acad;
+  const bool raised = live && StandsAbove(w.acad, w.above);
+  if (raised)
+    SetWindowPos(w.acad, w.above, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS);
+  if (raised || !live || now - w.since > kRaiseWatchMs) {
+    KillTimer(nullptr, w.timer);
+    watch = {};
+  }
+}
+
+void WatchForRaise(HWND acad, HWND above) {
+  if (watch.timer) KillTimer(nullptr, watch.timer);
+  watch = {acad, above, GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
+}
+
 }  // namespace
 
 bool HandKeyboardToAutoCAD() {
@@ -67,14 +108,7 @@ bool HandKeyboardToAutoCAD() {
   while (above && !(IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)))
     above = GetWindow(above, GW_HWNDPREV);
   if (!SetForegroundWindow(acad)) return false;
-  if (above) {
-    // AutoCAD's thread activates (and raises) its window when it next takes a
-    // message; once it has answered this one, the window can go back in place.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored);
-    if (IsWindow(above))
-      SetWindowPos(acad, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-  }
+  if (above) WatchForRaise(acad, above);
   return true;
 }
 
