@@ -1,5 +1,6 @@
 #include "keyboard.h"
 
+#include <utility>
 #include <vector>
 
 #include "automation.h"
@@ -57,6 +58,52 @@ void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
   ShowPopupMenu(w, button.menu, at);
 }
 
+// The put-back after a hand-back. AutoCAD's thread raises its window when it
+// takes the activation, and that can come after it has answered any message of
+// ours (under Wine the raise comes back from the X server later still), so the
+// palette looks again on a timer and puts the window back once it has risen. It
+// never waits for AutoCAD: it only reads the z-order, and the move is posted.
+constexpr UINT kRaiseLookMs = 20;
+constexpr DWORD kRaiseWatchMs = 5000;
+struct RaiseWatch {
+  HWND acad = nullptr, above = nullptr;
+  std::vector<HWND> own;  // AutoCAD's own windows that stood above it, the lowest first
+  DWORD since = 0;
+  UINT_PTR timer = 0;
+};
+RaiseWatch watch;
+
+// True when window `a` stands above window `b` in the z-order.
+bool StandsAbove(HWND a, HWND b) {
+  for (HWND h = GetWindow(b, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+    if (h == a) return true;
+  return false;
+}
+
+void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
+  const RaiseWatch w = watch;
+  // Watched while AutoCAD keeps the keyboard: once the user works elsewhere,
+  // what is above what is theirs.
+  const bool live = IsWindow(w.acad) && IsWindow(w.above) && GetForegroundWindow() == w.acad;
+  const bool raised = live && StandsAbove(w.acad, w.above);
+  // Its own windows go back above it as they stood.
+  constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+  if (raised) {
+    SetWindowPos(w.acad, w.above, 0, 0, 0, 0, kBack);
+    for (HWND h : w.own)
+      if (IsWindow(h)) SetWindowPos(h, w.above, 0, 0, 0, 0, kBack);
+  }
+  if (raised || !live || now - w.since > kRaiseWatchMs) {
+    KillTimer(nullptr, w.timer);
+    watch = {};
+  }
+}
+
+void WatchForRaise(HWND acad, HWND above, std::vector<HWND> own) {
+  if (watch.timer) KillTimer(nullptr, watch.timer);
+  watch = {acad, above, std::move(own), GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
+}
+
 }  // namespace
 
 bool HandKeyboardToAutoCAD() {
@@ -78,19 +125,7 @@ bool HandKeyboardToAutoCAD() {
   for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
     if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
   if (!SetForegroundWindow(acad)) return false;
-  if (above) {
-    // AutoCAD's thread activates (and raises) its window when it next takes a
-    // message; once it has answered this one, the window goes back in place, its
-    // own windows above it as they were. One that does not answer in time is
-    // computing: the palette never waits for it, and asks the moves of AutoCAD's
-    // thread without waiting either.
-    DWORD_PTR ignored = 0;
-    if (SendMessageTimeoutA(acad, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &ignored) && IsWindow(above)) {
-      constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
-      SetWindowPos(acad, above, 0, 0, 0, 0, kBack);
-      for (HWND h : own) SetWindowPos(h, above, 0, 0, 0, 0, kBack);
-    }
-  }
+  if (above) WatchForRaise(acad, above, std::move(own));
   return true;
 }
 
@@ -145,8 +180,8 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
     case VK_ESCAPE: {
-      // The hand-back runs messages other programs send meanwhile, and one of
-      // them (WM_CLOSE) may destroy the window and free `w`.
+      // Handing the keyboard over deactivates the palette, and what runs then
+      // may close the window and free `w`: it is looked at again first.
       const HWND hwnd = w.hwnd;
       if (!HandKeyboardToAutoCAD() && IsWindow(hwnd))
         if (HWND back = WindowBefore(w)) SetForegroundWindow(back);

@@ -40,7 +40,7 @@ for ((layout = 1; layout <= PALETTE_LAYOUTS; layout++)); do
     menu=$(vdriver window --class '#32768' --timeout 5000)
     xdotool mouseup 1
     entries=$(( $(field "$menu" cy) * 96 / PALETTE_DPI ))
-    xdotool key Escape
+    vdriver keys Escape
     vdriver gone --class '#32768' --timeout 3000 >/dev/null
     check "Form$layout: button $b opens a menu" test -n "$menu"
     [ "$b" = 1 ] && first_height=$entries

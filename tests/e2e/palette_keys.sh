@@ -4,7 +4,7 @@
 # prefix of its own). Every layout's accessibility tree, read from another process
 # (tests/tools/a11y_probe.exe): the children's roles and names, their places
 # against the painted rectangles, hit-tests at their centres. At 96 dpi also real
-# key input (xdotool) after a click on the title: the focus moves, shows and is
+# key input (SendInput, to Wine's foreground window) after a click on the title: the focus moves, shows and is
 # announced, Enter opens a menu whose access key sends its command, Enter on "/"
 # switches twice (the focus stays on "/"), End + Enter and Alt+F4 close and save;
 # a child's default action opens its menu; with the mouse alone the palette is
@@ -39,10 +39,11 @@ start_palette() {
 }
 
 # Clicks the title, which makes the palette the active window, then rests the
-# pointer on a point of the window where no control lies on Form1 (the keys go
-# to the window under the pointer here) and lets any tooltip go.
+# pointer on a point of the window where no control lies on Form1 and lets any
+# tooltip go.
 click_title() {
   xdotool mousemove $(point "$1" title) click 1
+  check "Form$1: the palette is active after a click on its title" vdriver foreground --title "" --timeout 5000
   xdotool mousemove $((WX + $(palette_px 1635))) $((WY + $(palette_px 450)))
   vdriver gone --class tooltips_class32 --timeout 8000 >/dev/null || true
 }
@@ -107,19 +108,19 @@ import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$before"
 wine "$A11Y_EXE" events --seconds 10 >"$E2E_DIR/events.txt" &
 listener=$!
 wait_file_has "$E2E_DIR/events.txt" ready 10
-xdotool key Right
+vdriver keys Right
 wait_exit "$listener" 15
 check_eq "Right moves the focus to command button 2" "focus=2 focused=1" "$(a11y focus)"
 check_eq "the move raises a focus event for command button 2" "focus 2" "$(tail -n 1 "$E2E_DIR/events.txt" | tr -d '\r')"
 import -window root -crop "${WW}x${WH}+${WX}+${WY}" +repage "$after"
 check "the keyboard shows the focus rectangle" \
   test "$(compare -metric AE "$before" "$after" null: 2>&1)" != 0
-xdotool key Return
+vdriver keys Return
 if menu=$(vdriver window --class '#32768' --timeout 5000); then
   pass "Enter opens the second button's menu"
   # Label2 spans twips 0 to 1575 across, 720 to 975 down.
   check_eq "the menu opens under the button" "$WX $((WY + $(palette_px 975)))" "$(field "$menu" x) $(field "$menu" y)"
-  xdotool key p
+  vdriver keys p
   wait_log_grows "$LOG" 0
 else
   fail "Enter opens the second button's menu"
@@ -127,26 +128,26 @@ fi
 vdriver gone --class '#32768' --timeout 3000 >/dev/null
 
 # Enter on "/" twice: the focus stays on "/" in the layout it opens.
-xdotool key End Left Return
+vdriver keys End Left Return
 check "Enter on / opens Form2" wait_layout 2
-xdotool key Return
+vdriver keys Return
 check "Enter again on / opens Form3" wait_layout 3
 check_eq "the switches are recorded" 3 "$(sed -n 's/^formNumber=\([0-9]*\)\r$/\1/p' "$INI")"
 : >"$INI"
-xdotool key End Return
+vdriver keys End Return
 check_saved "End and Enter" 3
 
 start_palette 4
 click_title 4
 : >"$INI"
-xdotool key alt+F4
+vdriver keys alt+F4
 check_saved "Alt+F4" 4
 
 # A screen reader's default action on command button 3 opens its menu.
 start_palette 2
 a11y do --child 3
 check "the default action opens the button's menu" vdriver window --class '#32768' --timeout 5000
-xdotool key Escape
+vdriver keys Escape
 vdriver gone --class '#32768' --timeout 3000 >/dev/null
 xdotool mousemove $(point 2 lblX) click 1
 check "the palette closes after the default action" wait_exit "$QB_PID" 15

@@ -12,6 +12,7 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,7 +25,7 @@
 namespace {
 
 struct Args {
-  std::string verb, title, cls, press, item;
+  std::string verb, title, cls, press, item, below;
   bool hasTitle = false, hasClass = false;
   DWORD timeoutMs = 10000;
   UINT id = 0;
@@ -175,6 +176,67 @@ int Foreground(const Args& a) {
     if (!a.hasTitle || (w && TitleOf(w) == a.title) || GetTickCount() - start > a.timeoutMs) {
       std::printf("class=\"%s\" title=\"%s\"\n", w ? ClassOf(w).c_str() : "", w ? TitleOf(w).c_str() : "");
       return !a.hasTitle || (w && TitleOf(w) == a.title) ? 0 : 3;
+    }
+    Sleep(50);
+  }
+}
+
+// Keys by xdotool's names ("Return", "End", "i", "alt+F4", "shift+Tab"), pressed
+// and released in order through SendInput. They go where Wine's own foreground
+// window takes its keyboard; keys sent to the X server go to the X input focus,
+// which each Wine process moves by itself and not always in step with Wine.
+int Keys(int count, char** names) {
+  static const struct {
+    const char* name;
+    WORD vk;
+  } kNamed[] = {{"Return", VK_RETURN}, {"Escape", VK_ESCAPE}, {"Tab", VK_TAB},   {"space", VK_SPACE},
+                {"Left", VK_LEFT},     {"Right", VK_RIGHT},   {"Up", VK_UP},     {"Down", VK_DOWN},
+                {"Home", VK_HOME},     {"End", VK_END},       {"F4", VK_F4},     {"alt", VK_MENU},
+                {"shift", VK_SHIFT},   {"ctrl", VK_CONTROL}};
+  const auto code = [&](std::string name) -> WORD {
+    for (const auto& k : kNamed)
+      if (name == k.name) return k.vk;
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+      return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+    return 0;
+  };
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < count; ++i) {
+    std::vector<WORD> chord;
+    std::string rest = names[i];
+    for (size_t plus; (plus = rest.find('+')) != std::string::npos; rest.erase(0, plus + 1))
+      chord.push_back(code(rest.substr(0, plus)));
+    chord.push_back(code(rest));
+    if (std::find(chord.begin(), chord.end(), WORD{0}) != chord.end()) {
+      std::fprintf(stderr, "vdriver: no key named \"%s\"\n", names[i]);
+      return 2;
+    }
+    for (size_t k = 0; k < chord.size(); ++k) inputs.push_back({INPUT_KEYBOARD, {.ki = {chord[k], 0, 0, 0, 0}}});
+    for (size_t k = chord.size(); k-- > 0;)
+      inputs.push_back({INPUT_KEYBOARD, {.ki = {chord[k], 0, KEYEVENTF_KEYUP, 0, 0}}});
+  }
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return sent == inputs.size() ? 0 : 4;
+}
+
+// Waits until the window titled --title stands above the one titled --below and
+// prints the title of the higher of the two; exit code 3 with the last one seen
+// when it does not in time. Each window's thread first answers a message, so every
+// change that was sent to it before (an activation, a put-back) has been made.
+int Above(const Args& a) {
+  Args upper = a, lower = a;
+  lower.title = a.below;
+  const HWND top = WaitFor(upper), bottom = WaitFor(lower);
+  if (!top || !bottom) return 3;
+  DWORD_PTR ignored = 0;
+  for (HWND w : {top, bottom}) SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_NORMAL, a.timeoutMs, &ignored);
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND first = GetTopWindow(nullptr);
+    while (first && first != top && first != bottom) first = GetWindow(first, GW_HWNDNEXT);
+    if (first == top || GetTickCount() - start > a.timeoutMs) {
+      std::printf("%s\n", first ? TitleOf(first).c_str() : "");
+      return first == top ? 0 : 3;
     }
     Sleep(50);
   }
@@ -391,6 +453,8 @@ int Usage() {
                "       vdriver answers --class C [--timeout MS]\n"
                "       vdriver foreground [--title T] [--timeout MS]\n"
                "       vdriver zorder\n"
+               "       vdriver above --title T --below T [--timeout MS]\n"
+               "       vdriver keys KEY...   (xdotool's names: Return, End, i, alt+F4)\n"
                "       vdriver drag --class C --x X --y Y --moves N\n"
                "       vdriver memory --pid P\n"
                "       vdriver screen | list | facts\n");
@@ -405,6 +469,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   Args a;
   a.verb = argv[1];
+  if (a.verb == "keys") return Keys(argc - 2, argv + 2);
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string k = argv[i], v = argv[i + 1];
     if (k == "--title") a.title = v, a.hasTitle = true;
@@ -412,6 +477,7 @@ int main(int argc, char** argv) {
     else if (k == "--press") a.press = v;
     else if (k == "--timeout") a.timeoutMs = static_cast<DWORD>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--item") a.item = v;
+    else if (k == "--below") a.below = v;
     else if (k == "--id") a.id = static_cast<UINT>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--x") a.x = std::atoi(v.c_str());
     else if (k == "--y") a.y = std::atoi(v.c_str());
@@ -428,6 +494,7 @@ int main(int argc, char** argv) {
   if (a.verb == "answers" && a.hasClass) return Answers(a);
   if (a.verb == "foreground") return Foreground(a);
   if (a.verb == "zorder") return ZOrder();
+  if (a.verb == "above" && a.hasTitle && !a.below.empty()) return Above(a);
   if (a.verb == "drag" && a.hasClass) return Drag(a);
   if (a.verb == "memory" && a.pid) return Memory(a);
   if (a.verb == "screen") return Screen();
