@@ -84,15 +84,6 @@ end_process "$OTHER_PID"
 end_process "$BUSY_PID"
 end_process "$LATE_PID"
 
-# Waits (bounded) until window $1 is above window $2 in the z-order (titles).
-above() {
-  local i
-  for ((i = 0; i < 50; i++)); do
-    [ "$(vdriver zorder | tr -d '\r' | grep -x -m1 -e "$1" -e "$2")" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # AutoCAD's floating command line above its main window, another program above both.
 ACAD_NAME=own start_acad --window "AutoCAD own" --owned "Command line" --control "$(winpath "$E2E_DIR/own-control")"
 OWN_PID=$ACAD_PID OWN_LOG=$ACAD_LOG
@@ -103,12 +94,15 @@ ACAD_EXE=$E2E_DIR/other.exe ACAD_NAME=other start_acad --no-register --window "O
 OTHER_PID=$ACAD_PID
 acad_act_in "$E2E_DIR/other-control" raise
 check "the other program is active" vdriver foreground --title "Other program" --timeout 5000
-check "AutoCAD's command line is above its main window" above "Command line" "AutoCAD own"
+check "AutoCAD's command line is above its main window" \
+  vdriver above --title "Command line" --below "AutoCAD own" --timeout 5000
 vdriver command --class "$LAYOUT_CLASS" --item mnuLAND
 check_bytes "the choice arrives" "$OWN_LOG" '<ESC><ESC>_Landscape<CR>\n'
 check "after the choice the keyboard is AutoCAD's" vdriver foreground --title "AutoCAD own" --timeout 5000
-check "the other program's window stays above AutoCAD's" above "Other program" "AutoCAD own"
-check "AutoCAD's command line stays above its main window" above "Command line" "AutoCAD own"
+check "the other program's window stays above AutoCAD's" \
+  vdriver above --title "Other program" --below "AutoCAD own" --timeout 5000
+check "AutoCAD's command line stays above its main window" \
+  vdriver above --title "Command line" --below "AutoCAD own" --timeout 5000
 end_process "$QB_PID"
 end_process "$OTHER_PID"
 end_process "$OWN_PID"

@@ -42,7 +42,8 @@
 // --window TITLE the main window (the application's HWND) is shown, titled
 //                TITLE; otherwise it is hidden
 // --owned TITLE  with --window, a captioned pop-up it owns, titled TITLE, is shown
-//                above the main window (as AutoCAD's floating command line)
+//                above the main window (as AutoCAD's floating command line) and
+//                comes along above it whenever it is activated, as on Windows
 // --compute MS   a moment (100 ms) after it has answered a command, its thread
 //                takes no messages for MS ms (a command that computes)
 // --calls FILE   each incoming call is appended to FILE as one line
@@ -75,7 +76,7 @@ std::wstring g_busyPath, g_refusalsPath, g_controlPath, g_callsPath;
 DWORD g_computeMs = 0;
 constexpr UINT_PTR kComputeTimer = 2;
 int g_runningDepth = -1;  // prompts deep of the running command; -1: not tracked
-HWND g_window = nullptr;
+HWND g_window = nullptr, g_owned = nullptr;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -324,6 +325,9 @@ LRESULT CALLBACK StandinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     ActOnControlFile(hwnd);
     return 0;
   }
+  // As Windows does with an owner's windows: activated, it brings them along above it.
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && hwnd == g_window && g_owned)
+    SetWindowPos(g_owned, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (msg == WM_DESTROY && hwnd == g_window) {
     PostQuitMessage(0);
     return 0;
@@ -426,10 +430,11 @@ int main() {
                                     nullptr, nullptr, wc.hInstance, nullptr);
   g_window = window;
   if (!windowTitle.empty()) ShowWindow(window, SW_SHOW);
-  if (!windowTitle.empty() && !ownedTitle.empty())
-    ShowWindow(CreateWindowW(L"VeskAcadStandin", ownedTitle.c_str(), WS_POPUP | WS_CAPTION, 60, 360, 360, 80,
-                             window, nullptr, wc.hInstance, nullptr),
-               SW_SHOWNOACTIVATE);
+  if (!windowTitle.empty() && !ownedTitle.empty()) {
+    g_owned = CreateWindowW(L"VeskAcadStandin", ownedTitle.c_str(), WS_POPUP | WS_CAPTION, 60, 360, 360, 80, window,
+                            nullptr, wc.hInstance, nullptr);
+    ShowWindow(g_owned, SW_SHOWNOACTIVATE);
+  }
   if (!g_controlPath.empty()) SetTimer(window, 1, 50, nullptr);
   for (int i = 0; i < drawings; ++i) OpenDrawing();
   // The first drawing is in front.
