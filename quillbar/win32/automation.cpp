@@ -107,8 +107,14 @@ struct RunningEntry {
   CLSID clsid;
   AcadClass kind;
   ComPtr<IMoniker> moniker;
-  FILETIME registered;
+  FILETIME registered;  // read (a round trip to the table) only where releases are told apart
 };
+
+// The entries with the time each was registered; one that went meanwhile is left out.
+std::vector<RunningEntry> WithRegistrationTimes(IRunningObjectTable* table, std::vector<RunningEntry> entries) {
+  std::erase_if(entries, [&](RunningEntry& e) { return FAILED(table->GetTimeOfLastChange(e.moniker.Get(), &e.registered)); });
+  return entries;
+}
 
 // Every AutoCAD in the running object table, one entry per class: a class's
 // entry displays as "!{CLSID}". (Two copies of one release register one name,
@@ -129,9 +135,7 @@ std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
     if (display.size() != 39 || display[0] != L'!' || FAILED(CLSIDFromString(display.c_str() + 1, &clsid))) continue;
     const AcadClass kind = AcadClassOf(clsid);
     const bool seen = std::any_of(found.begin(), found.end(), [&](const RunningEntry& e) { return e.clsid == clsid; });
-    FILETIME registered{};
-    if (kind != AcadClass::None && !seen && SUCCEEDED(table->GetTimeOfLastChange(entry.Get(), &registered)))
-      found.push_back({clsid, kind, entry, registered});
+    if (kind != AcadClass::None && !seen) found.push_back({clsid, kind, entry, {}});
   }
   return found;
 }
@@ -303,8 +307,9 @@ void TakeReleaseInFront() {
   if (AttachedInFront()) return;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
-  const std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
+  std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
   if (running.size() < 2) return;
+  running = WithRegistrationTimes(table.Get(), std::move(running));
   std::vector<Release> kept = std::move(others), releases;
   kept.insert(kept.begin(), std::move(acad));
   acad = Release{};
@@ -364,7 +369,7 @@ bool AttachApplication() {
   acad.app = app;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
-  for (const RunningEntry& e : RunningAutoCADs(table.Get()))
+  for (const RunningEntry& e : WithRegistrationTimes(table.Get(), RunningAutoCADs(table.Get())))
     if (e.clsid == clsid) acad.registered = e.registered;
   others.clear();
   return true;
