@@ -1,12 +1,17 @@
 // The settings store against a plain read-and-rewrite of the same bytes, on files
 // of 1 KB, 1 MB and 100 MB whose wanted section is the last one (the worst case:
-// the whole text is searched).
+// the whole text is searched); and its write at 1 KB with its lock file beside the
+// lock it took before (StoreWriteFolderLock, LockFile against LockFolder).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "fileio.h"
@@ -28,6 +33,39 @@ void StoreWrite(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) WriteIniValue(path, "Palette", "startX", std::to_string(++i % 10));
   state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
+// The lock the store took before its lock file: flock on the file's folder, which
+// makes no file (the held lock's name is empty, so its release removes nothing).
+FileLock FolderLock(const std::string& path) {
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  FileLock lock({open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), ""});
+  if (!lock || flock(lock.get().file, LOCK_EX) != 0) throw std::runtime_error("no folder lock");
+  return lock;
+}
+
+// The store's write with that lock, beside StoreWrite in the same run.
+void StoreWriteFolderLock(benchmark::State& state) {
+  const std::string path = MakeFile(state.range(0));
+  FileOps files = RealFiles();
+  files.lockForWrite = FolderLock;
+  int i = 0;
+  for (auto _ : state) WriteIniValue(path, "Palette", "startX", std::to_string(++i % 10), files);
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+  std::remove(path.c_str());
+}
+
+// The two locks alone: taken and released.
+void LockFile(benchmark::State& state) {
+  const std::string path = MakeFile(1 << 10);
+  for (auto _ : state) benchmark::DoNotOptimize(RealFiles().lockForWrite(path));
+  std::remove(path.c_str());
+}
+
+void LockFolder(benchmark::State& state) {
+  const std::string path = MakeFile(1 << 10);
+  for (auto _ : state) benchmark::DoNotOptimize(FolderLock(path));
   std::remove(path.c_str());
 }
 
@@ -93,6 +131,9 @@ void PlainRead(benchmark::State& state) {
 
 #define SIZES ->Arg(1 << 10)->Arg(1 << 20)->Arg(100 << 20)->Unit(benchmark::kMicrosecond)
 BENCHMARK(StoreWrite) SIZES;
+BENCHMARK(StoreWriteFolderLock)->Arg(1 << 10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(LockFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(LockFolder)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PlainRewrite) SIZES;
 BENCHMARK(DurableRewrite) SIZES;
 BENCHMARK(StoreRead) SIZES;

@@ -4,6 +4,8 @@
 #include <exception>
 #include <new>
 
+#include "fileio.h"
+
 std::string ErrorReportText(unsigned long number, const std::string& description) {
   char code[32];
   std::snprintf(code, sizeof code, number > 0xFFFF ? "0x%08lX" : "%lu", number);
@@ -13,6 +15,8 @@ std::string ErrorReportText(unsigned long number, const std::string& description
 std::string CurrentErrorReportText() {
   try {
     throw;
+  } catch (const TempFileInTheWay& e) {
+    return TempFileInTheWayText(e.temp, e.file);
   } catch (const SystemError& e) {
     return ErrorReportText(e.number, e.what());
   } catch (const std::bad_alloc&) {

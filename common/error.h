@@ -20,6 +20,7 @@ struct SystemError : std::runtime_error {
 std::string ErrorReportText(unsigned long number, const std::string& description);
 
 // Call inside a catch block: the report's text for the exception being handled.
-// A SystemError gives its own number and text; anything else the Windows codes
+// A SystemError gives its own number and text (a temporary file in the way, its
+// own box: TempFileInTheWayText); anything else the Windows codes
 // for lack of memory (8) or an internal error (1359) with their system texts.
 std::string CurrentErrorReportText();

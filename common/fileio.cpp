@@ -9,6 +9,48 @@
 
 std::string TempPathFor(const std::string& path) { return path + "_TEMP"; }
 
+namespace {
+
+FileLock LockForWrite(const std::string& path) {
+  using namespace system_files;
+  const LockFileName name = LockFileFor(path);
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kLockWaitMs);
+  std::chrono::milliseconds pause(1);
+  for (;;) {
+    FileLock lock;
+    const LockTry got = TryLock(name, lock);
+    if (got == LockTry::Held) return lock;
+    // Lost: its holder removed the lock file just as it was opened; the next try opens the one that bears the name.
+    if (got == LockTry::Busy && !PauseUntil(deadline, pause, std::chrono::milliseconds(20))) ThrowStillLocked();
+  }
+}
+
+// Runs `step` until it succeeds, retrying a momentary failure on `path` with a
+// growing pause until `deadline`; any other failure, or one past the deadline,
+// is rethrown.
+template <class Step>
+void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) {
+  std::chrono::milliseconds pause(5);
+  for (;;) {
+    try {
+      step();
+      return;
+    } catch (const SystemError& e) {
+      if (!IsMomentaryFailure(path, e.number) || !PauseUntil(deadline, pause, std::chrono::milliseconds(200))) throw;
+    }
+  }
+}
+
+}  // namespace
+
+bool PauseUntil(Clock::time_point deadline, std::chrono::milliseconds& pause, std::chrono::milliseconds longest) {
+  const auto now = Clock::now();
+  if (now >= deadline) return false;
+  std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+  pause = std::min(pause * 2, longest);
+  return true;
+}
+
 const FileOps& RealFiles() {
   using namespace system_files;
   static const FileOps ops{.createIfMissing = CreateIfMissing,
@@ -23,31 +65,6 @@ const FileOps& RealFiles() {
   return ops;
 }
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Runs `step` until it succeeds, retrying a momentary failure on `path` with a
-// growing pause until `deadline`; any other failure, or one past the deadline,
-// is rethrown.
-template <class Step>
-void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) {
-  std::chrono::milliseconds pause(5);
-  for (;;) {
-    try {
-      step();
-      return;
-    } catch (const SystemError& e) {
-      const auto now = Clock::now();
-      if (!IsMomentaryFailure(path, e.number) || now >= deadline) throw;
-      std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
-      pause = std::min(pause * 2, std::chrono::milliseconds(200));
-    }
-  }
-}
-
-}  // namespace
-
 void RetryWhileBusy(const std::string& path, const std::function<void()>& step) {
   RetryUntil(path, Clock::now() + std::chrono::milliseconds(kBusyRetryMs), step);
 }
@@ -61,21 +78,34 @@ std::string ReadFileContent(const std::string& path, const FileOps& files) {
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files) {
   const std::string temp = TempPathFor(path);
   const auto deadline = Clock::now() + std::chrono::milliseconds(kBusyRetryMs);
-  bool ours = true;  // what bears the temporary name on a failure: not ours when the name was taken
+  bool ours = false;  // whether what bears the temporary name is ours to remove on a failure
   try {
-    RetryUntil(temp, deadline, [&] {
-      try {
+    try {
+      RetryUntil(temp, deadline, [&] {
+        ours = false;
         files.removeName(temp);  // a leftover of an interrupted run, or anything planted there
-        files.writeNew(temp, bytes, path);
-      } catch (const SystemError& e) {
-        ours = !IsNameTaken(e.number);
-        throw;
-      }
-    });
-    ours = true;
+        try {
+          files.writeNew(temp, bytes, path);
+        } catch (const SystemError& e) {
+          ours = !IsNameTaken(e.number);  // taken again since: not ours
+          throw;
+        }
+        ours = true;
+      });
+    } catch (const SystemError& e) {
+      if (!ours) throw TempFileInTheWay(e, temp, path);
+      throw;
+    }
     RetryUntil(path, deadline, [&] { files.moveReplace(temp, path); });
   } catch (...) {
     if (ours) files.removeFile(temp);
     throw;
   }
+}
+
+std::string TempFileInTheWayText(const std::string& temp, const std::string& file) {
+  const size_t slash = file.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+  return "Cannot remove the temporary file " + temp + ", so " + name + " was not changed.\n\n" +
+         "Delete that file, or close the program that holds it open, then try again.";
 }

@@ -6,23 +6,30 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "error.h"
 #include "scoped_handle.h"
 
 enum class FileKind { Missing, Plain, HiddenOrSystem, Directory };
 
-// A held write lock (see FileOps::lockForWrite): the named mutex on Windows, the
-// folder's descriptor that carries the flock on Linux. Destroying it releases the lock.
+// A held write lock (see FileOps::lockForWrite): the open lock file that carries
+// it and the lock file's name. Destroying it removes that file and releases the lock.
 struct FileLockTraits {
 #ifdef _WIN32
-  using Handle = void*;
-  static Handle Empty() { return nullptr; }
+  struct Handle {
+    void* file = nullptr;
+    std::wstring name;
+  };
 #else
-  using Handle = int;
-  static Handle Empty() { return -1; }
+  struct Handle {
+    int file = -1;
+    std::string name;
+  };
 #endif
-  static bool Valid(Handle h) { return h != Empty(); }
-  static void Close(Handle h);  // platform code
+  static Handle Empty() { return {}; }
+  static bool Valid(const Handle& h) { return h.file != Handle{}.file; }
+  static void Close(const Handle& h);  // platform code
 };
 using FileLock = ScopedHandle<FileLockTraits>;
 constexpr int kLockWaitMs = 5000;
@@ -33,9 +40,12 @@ struct FileOps {
   // Leaves the archive attribute alone: clears read-only, hidden and system.
   std::function<void(const std::string& path)> setArchiveOnly;
   std::function<std::string(const std::string& path)> readAll;
-  // Removes whatever file bears the name; a link is removed, never followed, and
-  // where the system can only follow it (Wine) both are left alone and this fails
-  // as a name already taken. A missing file is no failure.
+  // Removes whatever file bears the name; a link is removed, never followed. What
+  // was opened tells whether it is the name itself: a link opened as itself is
+  // removed; where the system followed it (Wine does with a Unix link: the opened
+  // file's final path is another's) both are left alone, and so is a folder, and
+  // this fails as a name already taken. Where the volume cannot tell (it gives no
+  // final paths), a plain file opened as itself is removed. A missing file is no failure.
   std::function<void(const std::string& path)> removeName;
   // Creates the file, failing when the name is taken (a link or other reparse point
   // there is never opened), with the attributes and permissions of the file `like`
@@ -47,9 +57,11 @@ struct FileOps {
   std::function<void(const std::string& path)> removeFile;
   std::function<FileKind(const std::string& path)> probe;
   // The exclusive right to rewrite `path`, shared by every process that writes
-  // it: waits up to kLockWaitMs for it, then fails (SystemError). Released when
-  // the result is destroyed, and by the system when the holder dies; it leaves
-  // nothing behind in the folder.
+  // it, in any session and on any computer that shares the folder: a byte-range
+  // lock on the lock file `<final name of path>_LOCK` beside it. Waits up to
+  // kLockWaitMs for it, then fails (SystemError). Released when the result is
+  // destroyed, which removes the lock file, and by the system when the holder
+  // dies; a lock file left by a crash is no obstacle and goes with the next write.
   std::function<FileLock(const std::string& path)> lockForWrite;
 };
 
@@ -58,6 +70,18 @@ const FileOps& RealFiles();
 
 // The temporary file that stands beside `path` while it is rewritten.
 std::string TempPathFor(const std::string& path);
+
+// What bears the temporary name of `file` cannot be removed (a leftover that
+// another program holds, or that this user may not delete; a link the system can
+// only follow; a folder), so the file is left as it was.
+struct TempFileInTheWay : SystemError {
+  TempFileInTheWay(const SystemError& cause, std::string temp, std::string file)
+      : SystemError(cause), temp(std::move(temp)), file(std::move(file)) {}
+  std::string temp, file;
+};
+
+// The box for it: names the temporary file and says what to do.
+std::string TempFileInTheWayText(const std::string& temp, const std::string& file);
 
 // Replaces the file's whole content without ever losing it: whatever bears the
 // name TempPathFor(path) is removed, the bytes go to a new file of that name, made
@@ -68,7 +92,7 @@ std::string TempPathFor(const std::string& path);
 // moment makes a step fail: such failures are retried with a short backoff for
 // up to kBusyRetryMs in all. On any other failure, or when the time is up, the
 // file keeps its old content, the temporary file is removed and the error is
-// rethrown.
+// rethrown; when the temporary name could not be cleared, as TempFileInTheWay.
 void ReplaceFileContent(const std::string& path, std::string_view bytes, const FileOps& files = RealFiles());
 constexpr int kBusyRetryMs = 2000;
 
@@ -82,9 +106,9 @@ std::string ReadFileContent(const std::string& path, const FileOps& files = Real
 
 // True when `number`, a failure to open, create or replace `path`, may come from
 // another process that holds the file open for a moment: a sharing or lock
-// violation, or access denied to a file that exists and is not read-only
-// (Windows: a missing one means the folder refuses it, which lasts); EBUSY or
-// ETXTBSY (Linux). Platform code.
+// violation; access denied to a file that is being deleted, or to one that this
+// user may change (Windows: denied on a read-only or missing file, or on one the
+// user may not change, lasts); EBUSY or ETXTBSY (Linux). Platform code.
 bool IsMomentaryFailure(const std::string& path, unsigned long number);
 
 // True when `number` says that a name is taken (the file exists). Platform code.

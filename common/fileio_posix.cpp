@@ -5,10 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <thread>
 
 #include "error.h"
 #include "fileio_system.h"
@@ -84,25 +81,31 @@ FileKind Probe(const std::string& path) {
   return FileKind::Plain;
 }
 
-// flock on the file's folder: the file itself cannot carry the lock, as every
-// write replaces it with a new one. The lock belongs to the open descriptor, so
-// the system drops it when the holder dies, and nothing is created.
-FileLock LockForWrite(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  FileLock fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd) ThrowLastError();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
-  std::chrono::milliseconds pause(1);
-  while (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) ThrowLastError();
-    if (std::chrono::steady_clock::now() >= deadline) ThrowSystemError(EWOULDBLOCK);
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::milliseconds(20));
+// flock on the lock file beside the file (the file itself cannot carry the lock,
+// as every write replaces it with a new one). The lock belongs to the open
+// descriptor, so the system drops it when the holder dies.
+LockFileName LockFileFor(const std::string& path) { return path + "_LOCK"; }
+
+LockTry TryLock(const LockFileName& name, FileLock& lock) {
+  Fd f(open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (!f) {
+    if (errno == EINTR) return LockTry::Lost;
+    ThrowLastError();
   }
-  return fd;  // closing the descriptor releases the lock
+  if (flock(f.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK || errno == EINTR) return LockTry::Busy;
+    ThrowLastError();
+  }
+  // Its last holder may have removed it between our open and our flock.
+  struct stat held, named;
+  if (fstat(f.get(), &held) != 0 || lstat(name.c_str(), &named) != 0 || held.st_dev != named.st_dev ||
+      held.st_ino != named.st_ino)
+    return LockTry::Lost;
+  lock = FileLock({f.release(), name});
+  return LockTry::Held;
 }
+
+void ThrowStillLocked() { ThrowSystemError(EWOULDBLOCK); }
 
 }  // namespace system_files
 
@@ -110,4 +113,9 @@ bool IsMomentaryFailure(const std::string&, unsigned long number) { return numbe
 
 bool IsNameTaken(unsigned long number) { return number == EEXIST; }
 
-void FileLockTraits::Close(Handle fd) { close(fd); }
+// The name goes first, while the lock is still held: a writer that opened the file
+// and takes the lock next finds that it lost its name.
+void FileLockTraits::Close(const Handle& h) {
+  unlink(h.name.c_str());
+  close(h.file);
+}

@@ -2,6 +2,7 @@
 #include <aclapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 
 #include "error.h"
@@ -22,6 +23,22 @@ std::wstring WidePath(const std::string& path) {
   if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
   if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
   return wide;
+}
+
+// Access denied passes when the file is being deleted (it cannot even be looked
+// at), or when this user may change it (it opens for that; another process
+// holds it, or a replace met it open). On a read-only or missing file (the folder
+// refuses it), or one the user may not change, it lasts and is reported at once.
+bool IsMomentaryFailureOn(const std::wstring& wide, unsigned long number) {
+  if (number == ERROR_SHARING_VIOLATION || number == ERROR_LOCK_VIOLATION) return true;
+  if (number != ERROR_ACCESS_DENIED) return false;
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_ACCESS_DENIED;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return false;
+  const ScopedKernelHandle mine(CreateFileW(wide.c_str(), DELETE | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                            nullptr));
+  return mine || GetLastError() != ERROR_ACCESS_DENIED;
 }
 
 void CreateIfMissing(const std::string& path) {
@@ -60,8 +77,10 @@ struct LocalMemoryTraits {
   static void Close(Handle h) { LocalFree(h); }
 };
 
-// The final path of an open file, as GetFinalPathNameByHandleW gives it; empty on failure.
-std::wstring FinalPathOf(HANDLE h) {
+// The final path of an open file, as GetFinalPathNameByHandleW gives it; empty on
+// failure (some volumes never give one: NAS and WebDAV mounts, shared folders of
+// virtual machines, RAM disks).
+std::wstring FinalPathOf(void* h) {
   std::wstring named(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = GetFinalPathNameByHandleW(h, named.data(), static_cast<DWORD>(named.size()),
@@ -73,22 +92,35 @@ std::wstring FinalPathOf(HANDLE h) {
   }
 }
 
-std::wstring FinalPath(const std::wstring& path);
+std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf = FinalPathOf);
 std::wstring FullPath(const std::wstring& path);
 
 // The path of `full` with its folder's final path: what an open handle of the
 // name itself, not of a link's target, reports.
-std::wstring FinalPathOfName(const std::wstring& full) {
+std::wstring FinalPathOfName(const std::wstring& full, FinalPathCall finalPathOf = FinalPathOf) {
   const size_t slash = full.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return full;
   const bool root = slash > 0 && full[slash - 1] == L':';
-  std::wstring folder = FinalPath(full.substr(0, root ? slash + 1 : slash));
+  std::wstring folder = FinalPath(full.substr(0, root ? slash + 1 : slash), finalPathOf);
   if (folder.empty()) return {};
   if (folder.back() != L'\\') folder += L'\\';
   return folder + full.substr(slash + 1);
 }
 
-void RemoveName(const std::string& path) {
+// Whether the handle of `wide`, opened without following a link, is another file
+// than the name's: a system that cannot open a link as itself (Wine with a Unix
+// symbolic link) follows it, and the handle's final path is then the target's.
+// Where the volume gives no final path, nothing says so.
+bool OpenedAnotherFile(HANDLE h, const std::wstring& wide, FinalPathCall finalPathOf) {
+  const std::wstring opened = finalPathOf(h);
+  if (opened.empty()) return false;
+  const std::wstring named = FinalPathOfName(FullPath(wide), finalPathOf);
+  return !named.empty() && CompareStringOrdinal(opened.c_str(), -1, named.c_str(), -1, TRUE) != CSTR_EQUAL;
+}
+
+void RemoveName(const std::string& path) { RemoveNameWith(path, FinalPathOf); }
+
+void RemoveNameWith(const std::string& path, FinalPathCall finalPathOf) {
   const std::wstring wide = WidePath(path);
   // The name itself, a link included (it is not followed), with the right to delete it.
   const ScopedKernelHandle h(CreateFileW(wide.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
@@ -96,19 +128,15 @@ void RemoveName(const std::string& path) {
                                          nullptr));
   if (!h) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
     ThrowSystemError(error);
   }
   FILE_ATTRIBUTE_TAG_INFO tag{};
   if (!GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag)) ThrowLastError();
-  const bool folder =
-      (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-  // Where the system followed a link that it cannot open as itself (Wine does so
-  // with a Unix symbolic link), the handle is the target's: leave both alone.
-  const std::wstring opened = FinalPathOf(h.get()), named = FinalPathOfName(FullPath(wide));
-  if (folder || opened.empty() ||
-      CompareStringOrdinal(opened.c_str(), -1, named.c_str(), -1, TRUE) != CSTR_EQUAL)
-    ThrowSystemError(ERROR_ALREADY_EXISTS);
+  // A link opened as itself carries the reparse attribute: removing it leaves its target alone.
+  const bool link = tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+  const bool folder = (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link;
+  if (folder || (!link && OpenedAnotherFile(h.get(), wide, finalPathOf))) ThrowSystemError(ERROR_ALREADY_EXISTS);
   FILE_BASIC_INFO plain{};
   plain.FileAttributes = FILE_ATTRIBUTE_NORMAL;  // a read-only leftover could not be deleted
   SetFileInformationByHandle(h.get(), FileBasicInfo, &plain, sizeof plain);
@@ -184,11 +212,11 @@ std::wstring FullPath(const std::wstring& path) {
 // The name the file system itself gives an existing file or folder, however the
 // path spells it: short (8.3) names made long, links and substituted drives
 // followed. Empty when it cannot be opened (missing, for one).
-std::wstring FinalPath(const std::wstring& path) {
+std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf) {
   const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
   if (!h) return {};
-  return FinalPathOf(h.get());
+  return finalPathOf(h.get());
 }
 
 // The file's final path: its own while it exists, else its folder's and the
@@ -200,49 +228,66 @@ std::wstring FinalPathOfFile(const std::wstring& full) {
   return named.empty() ? full : named;
 }
 
-// The lock is a named mutex, one per settings file: the system hands it to the
-// next waiter when its holder dies, and it leaves nothing in the folder. The file
-// itself cannot serve, as every write replaces it with a new one. Its name comes
-// from the file's final path in lower case, so that every spelling of the path
-// (a short name, a link, "." and "..") shares one lock; a name may not hold "\"
-// and is limited in length, hence a hash; two paths that share a hash only wait
-// for each other.
-std::wstring LockNameFor(const std::string& path) {
-  std::wstring named = FinalPathOfFile(FullPath(WidePath(path)));
-  CharLowerBuffW(named.data(), static_cast<DWORD>(named.size()));
-  unsigned long long hash = 14695981039346656037ull;  // FNV-1a
-  for (wchar_t c : named) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
-  wchar_t name[64];
-  std::swprintf(name, 64, L"Local\\VeskSettingsWrite-%016llx", hash);
-  return name;
+// The lock file lies beside the file's final name, so that every spelling of its
+// path (a short name, a link, "." and "..") shares one.
+LockFileName LockFileFor(const std::string& path) { return FinalPathOfFile(FullPath(WidePath(path))) + L"_LOCK"; }
+
+// Whether the open lock file still bears its name. Where the volume gives no file
+// ids (both read 0) or none at all, the system cannot tell: it does.
+bool StillNamed(HANDLE h, const std::wstring& name) {
+  const ScopedKernelHandle named(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!named) return false;  // removed, or being removed
+  BY_HANDLE_FILE_INFORMATION held{}, now{};
+  if (!GetFileInformationByHandle(h, &held) || !GetFileInformationByHandle(named.get(), &now)) return true;
+  return held.dwVolumeSerialNumber == now.dwVolumeSerialNumber && held.nFileIndexHigh == now.nFileIndexHigh &&
+         held.nFileIndexLow == now.nFileIndexLow;
 }
 
-FileLock LockForWrite(const std::string& path) {
-  ScopedKernelHandle mutex(CreateMutexW(nullptr, FALSE, LockNameFor(path).c_str()));
-  if (!mutex) ThrowLastError();
-  // WAIT_ABANDONED: the last holder died; the file is whole, as it is only ever replaced in one step.
-  const DWORD waited = WaitForSingleObject(mutex.get(), kLockWaitMs);
-  if (waited == WAIT_TIMEOUT) ThrowSystemError(ERROR_SHARING_VIOLATION);  // another writer still holds it
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError();
-  return FileLock(mutex.release());
+// A byte-range lock: unlike a named mutex or share modes, it holds for other
+// sessions and for other computers on a network folder, and the system drops it
+// when its holder dies. The file itself cannot carry it, as every write replaces
+// it with a new one.
+LockTry TryLock(const LockFileName& name, FileLock& lock) {
+  ScopedKernelHandle f(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) {
+    const DWORD error = GetLastError();
+    if (IsMomentaryFailureOn(name, error)) return LockTry::Busy;  // a scanner, or its last holder removing it
+    ThrowSystemError(error);
+  }
+  OVERLAPPED first{};
+  if (!LockFileEx(f.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return LockTry::Busy;
+    ThrowSystemError(error);
+  }
+  // Its last holder may have removed it between our open and our lock; closing releases it.
+  if (!StillNamed(f.get(), name)) return LockTry::Lost;
+  lock = FileLock({f.release(), name});
+  return LockTry::Held;
 }
+
+void ThrowStillLocked() { ThrowSystemError(ERROR_SHARING_VIOLATION); }
 
 }  // namespace system_files
 
 bool IsNameTaken(unsigned long number) { return number == ERROR_FILE_EXISTS || number == ERROR_ALREADY_EXISTS; }
 
 bool IsMomentaryFailure(const std::string& path, unsigned long number) {
-  if (number == ERROR_SHARING_VIOLATION || number == ERROR_LOCK_VIOLATION) return true;
-  if (number != ERROR_ACCESS_DENIED) return false;
-  // Access denied to a file that exists may be another process deleting it or
-  // holding it for a moment. A read-only file is refused for good, and so is a
-  // missing one: there the folder may not be written.
-  const DWORD attributes = GetFileAttributesW(system_files::WidePath(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & FILE_ATTRIBUTE_READONLY);
-  return GetLastError() == ERROR_ACCESS_DENIED;  // a file being deleted cannot even be looked at
+  return system_files::IsMomentaryFailureOn(system_files::WidePath(path), number);
 }
 
-void FileLockTraits::Close(Handle h) {
-  ReleaseMutex(h);
-  CloseHandle(h);
+// The name goes first, while the lock is still held, so that a writer that opened
+// the file meanwhile finds it Lost once it takes the lock. It is renamed away and
+// then deleted: a rename takes effect at once, where a deleted file keeps its name
+// until its last handle closes (under Wine, until after its lock is released).
+void FileLockTraits::Close(const Handle& h) {
+  static std::atomic<unsigned> count{0};
+  wchar_t tail[64];
+  std::swprintf(tail, 64, L".%lx-%llx-%x", GetCurrentProcessId(), static_cast<unsigned long long>(GetTickCount64()),
+                ++count);
+  const std::wstring away = h.name + tail;
+  DeleteFileW((MoveFileExW(h.name.c_str(), away.c_str(), 0) ? away : h.name).c_str());
+  CloseHandle(static_cast<HANDLE>(h.file));
 }

@@ -122,7 +122,14 @@ bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 // What may stand right before and right after a whole file name.
 bool OpensName(char c) { return c == '/' || c == '\\' || c == '"' || c == '(' || IsBlankOrControl(c); }
-bool ClosesName(char c) { return c == '"' || c == ')' || IsBlankOrControl(c); }
+// "!" starts a macro's name after its project's (Vesk.dvb!Main.Start); "\"" ends a
+// path quoted inside a string.
+bool ClosesName(std::string_view text, size_t end) {
+  if (end == text.size()) return true;
+  const char c = text[end];
+  return c == '"' || c == ')' || c == '!' || IsBlankOrControl(c) ||
+         (c == '\\' && end + 1 < text.size() && text[end + 1] == '"');
+}
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -160,7 +167,7 @@ struct PathStarts {
   unsigned codePage;
   size_t pos = 0;
   bool inString = false;
-  size_t stringStart = 0;  // just after the opening quote of the string we are in
+  size_t stringStart = 0;  // just after the opening quote of the string we are in, or its last escaped quote
   size_t tokenStart = 0;   // just after the last line end, blank, bracket, ";" or closing quote
 
   void AdvanceTo(size_t to) {
@@ -177,7 +184,9 @@ struct PathStarts {
       tokenStart = pos + 1;
     } else if (inString) {
       if (c == '\\' && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) {
-        step += LetterLength(codePage, text, pos + 1);  // an escaped letter, "\"" or "\\", never ends the string
+        // An escaped letter, "\"" or "\\", never ends the string; "\"" starts a part quoted in it.
+        if (text[pos + 1] == '"') stringStart = pos + 2;
+        step += LetterLength(codePage, text, pos + 1);
       } else if (c == '"') {
         inString = false;
         tokenStart = pos + 1;
@@ -202,14 +211,18 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
   std::string out;
   out.reserve(text.size());
   PathStarts lexer{text, codePage};
-  size_t copied = 0, known = 0, knownBefore = 0;
-  for (size_t found = text.find(fileName); found != std::string_view::npos; found = text.find(fileName, found + 1)) {
-    if (found < copied || !IsLetterStart(codePage, text, found, known)) continue;
+  // The name in any letter case, as after a move.
+  Spelling name{LowerCopy(fileName, codePage), "", std::string::npos};
+  name.anchor = FindLastLetter(codePage, name.lower, '.');
+  const LowerTable& lower = LowerTableFor(codePage);
+  size_t copied = 0, knownBefore = 0;
+  for (size_t found = NextOccurrence(text, name, codePage, lower, 0); found != std::string_view::npos;
+       found = NextOccurrence(text, name, codePage, lower, found + 1)) {
+    if (found < copied) continue;
     const size_t end = found + fileName.size();
     // The letter before must be a single byte to be a separator, quote or blank.
     const bool afterByte = found > 0 && IsLetterStart(codePage, text, found - 1, knownBefore);
-    const bool whole = (found == 0 || (afterByte && OpensName(text[found - 1]))) &&
-                       (end == text.size() || ClosesName(text[end]));
+    const bool whole = (found == 0 || (afterByte && OpensName(text[found - 1]))) && ClosesName(text, end);
     if (!whole) continue;
     lexer.AdvanceTo(found);
     size_t start = found;

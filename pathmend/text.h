@@ -20,14 +20,17 @@ std::string ReplacePath(std::string_view text, std::string_view oldPath, std::st
 // How often `path` occurs in `text` by ReplacePath's rule.
 size_t CountPath(std::string_view text, std::string_view path, unsigned codePage);
 
-// Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name:
-// not inside MyVesk.dvb or Vesk.dvb2. Where the name ends a longer path (it follows
+// Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name, in
+// any letter case as ReplacePath compares: not inside MyVesk.dvb or Vesk.dvb2. A name
+// ends where a quote, an escaped quote ("\""), ")", "!" (Vesk.dvb!Main.Start names a
+// macro), a blank or the line ends. Where the name ends a longer path (it follows
 // "/" or "\"), that whole path is replaced. Inside a string the path begins at the
 // last drive or network prefix before the name ("X:/", "X:\", "//", "\\") that
-// starts the string or follows a character no path holds (a blank, ";"), so the
-// string's other text and other paths stay; without such a prefix, at the string's
-// opening double quote. Outside a string it begins at the start of the line or the
-// last blank. A bare name is replaced by `newPath` alone. `count` as above.
+// starts the string or follows a character no path holds (a blank, ";", "\""), so
+// the string's other text and other paths stay; without such a prefix, at the
+// string's opening double quote or its last escaped quote. Outside a string it
+// begins at the start of the line or the last blank. A bare name is replaced by
+// `newPath` alone, the text around it kept. `count` as above.
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
                             unsigned codePage, size_t* count = nullptr);
 

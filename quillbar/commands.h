@@ -1,4 +1,4 @@
-// The palette's 20 commands: one table in menu order that is at the same time
+// The palette's commands: one table in menu order that is at the same time
 // the menu tree of every layout, and the text each entry sends to the drawing.
 #pragma once
 #include <cstddef>

@@ -8,6 +8,14 @@
 
 namespace {
 
+// Where a layout opens: the saved corner on each axis whose coordinate passes
+// the layout's test, elsewhere the layout's designed position, centred on the
+// primary screen.
+TwipPoint LoadPosition(const LayoutDef& def, ScreenTwips screen, int32_t left, int32_t top) {
+  return {def.appliesSaved(left) ? left : RoundToTwips((screen.width - def.clientWidth) / 2),
+          def.appliesSaved(top) ? top : RoundToTwips((screen.height - def.clientHeight) / 2)};
+}
+
 // Nothing holds the mouse any more, and no title drag goes on.
 void Release() {
   PaletteState& s = State();
@@ -23,9 +31,8 @@ void Form_Load(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   w.setCaption(layout, "");
   if (FindControl(def, ControlRole::Title)->kind == ControlKind::Label) w.setTitleText(layout, kPaletteTitle);
-  // The window was made at the layout's designed position; that stays on each
-  // axis whose saved coordinate the layout does not take.
-  const TwipPoint at = FormLoadPosition(def, w.windowPosition(layout), s.paletteLeft, s.paletteTop);
+  // The window is made without a place; this is where it is put, once.
+  const TwipPoint at = LoadPosition(def, w.screenSize(), s.paletteLeft, s.paletteTop);
   w.moveWindow(layout, at.x, at.y);
   s.currentLayout = static_cast<uint8_t>(layout);
   w.makeTopmost(layout);

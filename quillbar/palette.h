@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "form_load.h"
 #include "layouts.h"
+#include "twips.h"
 
 // Mouse buttons as the handlers see them: one button for a press, a mask for a movement.
 inline constexpr int16_t kLeftButton = 1;
@@ -25,6 +25,7 @@ struct PaletteWindowOps {
   std::function<TwipPoint(int layout)> windowPosition;             // screen twips of the window's corner
   std::function<void(int layout, int32_t left, int32_t top)> moveWindow;  // size unchanged
   std::function<void(int layout)> makeTopmost;
+  std::function<ScreenTwips()> screenSize;  // the primary screen, which a layout's designed position centres on
   // Creates the layout's window, which runs Form_Load, and shows it, not modal.
   std::function<void(int layout)> openLayout;
   // Hides and destroys the layout's window; nothing when it is not open.
@@ -37,8 +38,8 @@ struct PaletteWindowOps {
 // --- Handlers ---------------------------------------------------------------
 
 // The layout is opening, before it is shown: empty caption, the title text on
-// the text layouts, the saved position on each axis that passes the layout's
-// test, currentLayout, topmost.
+// the text layouts, the window placed (the saved position on each axis that
+// passes the layout's test, the designed one elsewhere), currentLayout, topmost.
 void Form_Load(const PaletteWindowOps& w, int layout);
 
 // lblTitle_MouseDown / imgTitle_MouseDown and _MouseMove; x, y in twips from the

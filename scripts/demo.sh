@@ -11,8 +11,12 @@ cd "$(dirname "$0")/.."
 VESK_ROOT=$(pwd)
 
 bash scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build build/windows --target quillbar acad_standin vdriver
+# The build says nothing unless it fails: the demo's own lines are the point.
+echo "Building the Windows programs..."
+if ! built=$(cmake --preset windows 2>&1 && cmake --build build/windows --target quillbar acad_standin vdriver 2>&1); then
+  printf '%s\n' "$built" >&2
+  exit 1
+fi
 
 # A prefix of its own, so the demo never meets a test's windows; another display
 # scale (VESK_DPI=144 for 150 %) gets a prefix of its own too, and screenshots

@@ -13,7 +13,6 @@
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"
-#include "form_load.h"
 #include "keyboard.h"
 #include "layouts.h"
 #include "monitors.h"
@@ -267,6 +266,7 @@ PaletteWindowOps MakeRealOps() {
   ops.moveWindow = MoveWindowTo;
   // HWND_TOPMOST with SWP_NOSIZE | SWP_NOMOVE (3); the result is not examined.
   ops.makeTopmost = [](int n) { SetWindowPos(WindowOf(n), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE); };
+  ops.screenSize = PrimaryScreenTwips;
   ops.openLayout = OpenLayout;
   ops.closeLayout = CloseLayout;
   ops.popupMenu = PopupMenu;
@@ -286,31 +286,28 @@ void OpenLayout(int n) {
   if (Slot(n)) return;
   RegisterLayoutClass();
   const LayoutDef& def = GetLayout(n);
-  // The style has no frame, so the window rectangle is the client area. The
-  // window starts where Form_Load places it (the designed position on each axis
-  // whose saved coordinate the layout does not take), at that monitor's scale.
-  const TwipPoint designed = DesignedPosition(def, PrimaryScreenTwips());
-  const RECT r = WindowRectAt(FormLoadPosition(def, designed, State().paletteLeft, State().paletteTop),
-                              def.clientWidth, def.clientHeight);
   auto parts = std::make_unique<PaletteWindow>();
   parts->def = &def;
   parts->windows = &RealPaletteWindows();
   for (const PaletteWindow* open : g_open)
     if (open) TakeKeyboardState(*parts, *open);  // a switch keeps the focus where it was
   BuildMenus(*parts);
-  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), parts.get());
+  // The window is made without a place or a size: Form_Load places it, and then
+  // it takes its size at the scale of the monitor it stands on. The style has no
+  // frame, so the window rectangle is the client area.
+  HWND hwnd = CreateWindowExA(0, kLayoutClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), parts.get());
   if (!hwnd) ThrowLastError();
   // The window owns its parts from here; they are freed at WM_NCDESTROY.
   parts->ownedByWindow = true;
   PaletteWindow& w = *parts;
   Slot(n) = parts.release();
   try {
+    Form_Load(*w.windows, n);
     FitToWindowDpi(hwnd, def.clientWidth, def.clientHeight);
     w.dpi = DpiOfWindow(hwnd);
     MakePaletteFonts(w);
     PreparePictures(w);
-    Form_Load(*w.windows, n);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
   } catch (...) {

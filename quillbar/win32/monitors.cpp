@@ -84,13 +84,6 @@ int DpiOfWindow(HWND hwnd) {
   return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
-RECT WindowRectAt(TwipPoint at, int32_t width, int32_t height) {
-  const Desktop& desktop = CurrentDesktop();
-  const PixelPoint corner = DesktopPixels(desktop, at);
-  const int dpi = DesktopDpiAt(desktop, at);
-  return {corner.x, corner.y, corner.x + TwipsToPixels(width, dpi), corner.y + TwipsToPixels(height, dpi)};
-}
-
 void FitToWindowDpi(HWND hwnd, int32_t width, int32_t height) {
   const int dpi = DpiOfWindow(hwnd);
   RECT r;

@@ -21,9 +21,6 @@ void ForgetDesktop(UINT msg);
 // The dpi a window is drawn with (GetDpiForWindow), else the system dpi.
 int DpiOfWindow(HWND hwnd);
 
-// The pixel rectangle of a window whose corner is `at` and whose size is
-// width x height twips, at the scale of the monitor there.
-RECT WindowRectAt(TwipPoint at, int32_t width, int32_t height);
-// Resizes a new window to width x height twips at its own dpi, where the system
-// put it on a monitor of another scale than WindowRectAt expected.
+// Gives a new window its size, width x height twips at its own dpi, once it
+// stands where it opens.
 void FitToWindowDpi(HWND hwnd, int32_t width, int32_t height);

@@ -9,17 +9,22 @@ with "|" and three blanks continues the line above, joined by one blank. Parts i
 <angle brackets> stand for what the program fills in (a path, a command name):
 the text between them must be found, piece by piece.
 
-Its lines stay under 80 columns. Two checks run the other way, from the
+Its lines stay under 80 columns. Three checks run the other way, from the
 programs to the guide:
   * its command table (section 4: a button's name, then one line per menu
     entry with its caption and command) equals the program's, entry by entry;
+  * its paragraph on the entries of one menu that share an underlined letter
+    names exactly the letters that the captions share;
   * every box the programs can show is in it (see box_texts).
+A fault names the guide's section where the text belongs, and the entry or box
+that is missing or wrong.
 
 With --packed it also checks the copy packed into the release: CR LF line ends
 and the version line of the one version in the top CMakeLists.txt.
 
 Usage: guide_quotes.py ROOT [--packed FILE --version X.Y.Z]
 """
+import difflib
 import pathlib
 import re
 import sys
@@ -119,11 +124,25 @@ def box_texts(root):
     return boxes
 
 
-def command_tables(root, guide):
-    """(button, caption, command) for each menu entry, from the sources and
-    from the guide. The program's entries are the rows of the command table in
-    quillbar/commands.cpp; a menu's button is the text button on the text
-    buttons layout (quillbar/layouts.cpp) whose MenuId is the menu's place."""
+def section_names(lines):
+    """For each line of the guide, the section that holds it, by number and
+    title: a section's heading is underlined with "-", a subsection's reads
+    "3.1 Title"."""
+    names, name = [], "the guide's opening"
+    for i, line in enumerate(lines):
+        underlined = i + 1 < len(lines) and re.match(r"^-+$", lines[i + 1])
+        m = (underlined and re.match(r"^(\d+)\. (\S.*)$", line)) or re.match(r"^(\d+\.\d+) (\S.*)$", line)
+        if m:
+            name = f"section {m.group(1)} ({m.group(2)})"
+        names.append(name)
+    return names
+
+
+def program_entries(root):
+    """(button, caption with its "&", command) for each menu entry: the rows of
+    the command table in quillbar/commands.cpp; a menu's button is the text
+    button on the text buttons layout (quillbar/layouts.cpp) whose MenuId is the
+    menu's place."""
     source = (root / "quillbar" / "commands.cpp").read_text()
     rows = re.findall(r'\{"(\w+)", "\w+", "([^"]*)", "(\w+)"\}', source)
     menus = list(dict.fromkeys(menu for menu, _, _ in rows))
@@ -132,17 +151,71 @@ def command_tables(root, guide):
     number = dict(re.findall(r"(\w+) = (\d+)", re.search(r"enum class MenuId \{(.*?)\}", enum).group(1)))
     button = {int(number[m]): text.strip()
               for m, text in re.findall(r'TextButton\("\w+", MenuId::(\w+), \{[^}]*\}, "([^"]*)"', layouts)}
-    program = [(button.get(menus.index(menu) + 1), caption.replace("&", ""), command)
-               for menu, caption, command in rows]
+    return [(button.get(menus.index(menu) + 1), caption, command) for menu, caption, command in rows]
 
-    listed, heading = [], None
-    for line in guide.splitlines():
+
+def listed_entries(lines):
+    """(button, caption, command) for each entry of the guide's command table,
+    and the line number of each."""
+    listed, numbers, heading = [], [], None
+    for number, line in enumerate(lines, 1):
         entry = re.match(r"^ {4}(\S.*?) {2,}(_\w+)", line)
         if entry:
             listed.append((heading, entry.group(1), entry.group(2)))
+            numbers.append(number)
         elif re.match(r"^ {2}\S", line):
             heading = line.strip()
-    return program, listed
+    return listed, numbers
+
+
+def command_table_faults(program, lines):
+    """The guide's command table against the program's, aligned so that one
+    entry missing or extra is one fault that names it."""
+    listed, numbers = listed_entries(lines)
+    where = section_names(lines)[numbers[0] - 1] if numbers else "section 4 (The palette)"
+    show = lambda e: f"{e[1]!r} ({e[2]}) under {e[0]!r}"
+    faults = []
+    matcher = difflib.SequenceMatcher(None, program, listed, autojunk=False)
+    for op, a, b, c, d in matcher.get_opcodes():
+        if op == "equal":
+            continue
+        pairs = list(zip(range(a, b), range(c, d)))
+        for i, j in pairs:
+            faults.append(f"{where}, guide line {numbers[j]}: the program's entry {i + 1} is {show(program[i])}, "
+                          f"the guide has {show(listed[j])}")
+        for i in range(a + len(pairs), b):
+            faults.append(f"{where}: the command table lacks the program's entry {i + 1}, {show(program[i])}")
+        for j in range(c + len(pairs), d):
+            faults.append(f"{where}, guide line {numbers[j]}: {show(listed[j])} is no entry of the program")
+    return faults
+
+
+def shared_letter_faults(entries, lines):
+    """The paragraph that says which entries of one menu share an underlined
+    letter, as "E in Import/Export; R and D in Modeling Commands", against the
+    captions: a button's name may be cut short."""
+    shared = {}
+    for button in dict.fromkeys(b for b, _, _ in entries):
+        letters = [c.split("&")[1][:1].upper() for b, c, _ in entries if b == button and "&" in c]
+        common = {x for x in letters if letters.count(x) > 1}
+        if common:
+            shared[button] = common
+    flat = re.sub(r"\s+", " ", "\n".join(lines))
+    m = re.search(r"share their underlined letter \(([^)]*)\)", flat)
+    number = next((n for n, line in enumerate(lines, 1) if "share their" in line), 0)
+    where = section_names(lines)[number - 1] if number else "section 4 (The palette)"
+    program = "; ".join(f"{' and '.join(sorted(v))} in {k}" for k, v in shared.items()) or "none"
+    if not m:
+        return [f"{where}: no paragraph says which entries share an underlined letter ({program})"] if shared else []
+    said = {}
+    for part in m.group(1).split(";"):
+        letters, _, name = part.strip().partition(" in ")
+        button = next((b for b in shared if b and b.startswith(name.strip())), name.strip())
+        said[button] = set(re.split(r",\s*|\s+and\s+", letters.strip()))
+    if said == shared:
+        return []
+    return [f"{where}, guide line {number}: the captions share underlined letters as '{program}', "
+            f"the guide says '{m.group(1)}'"]
 
 
 def main(argv):
@@ -150,38 +223,41 @@ def main(argv):
     guide = (root / "docs" / "user-guide.txt").read_text(encoding="utf-8")
     text = corpus(root)
     faults = []
+    lines = guide.splitlines()
+    sections = section_names(lines)
 
-    for number, line in enumerate(guide.splitlines(), 1):
+    for number, line in enumerate(lines, 1):
         if len(line) >= 80:
-            faults.append(f"guide line {number} is {len(line)} columns wide: Notepad wraps it")
+            faults.append(f"{sections[number - 1]}, guide line {number} is {len(line)} columns "
+                          "wide: Notepad wraps it")
     boxes = quoted_boxes(guide)
     if len(boxes) < 12:
         faults.append(f"only {len(boxes)} boxes found in the guide: is the '|' layout still used?")
     for line, box in boxes:
         for piece in re.split(r"<[^<>\n]*>", box):
             if piece.strip() and piece not in text:
-                faults.append(f"guide line {line}: not in the sources or tests: {piece!r}")
+                faults.append(f"{sections[line - 1]}, guide line {line}: not in the sources or "
+                              f"tests: {piece!r}")
     for title in set(re.findall(r'titled "([^"]+)"', guide)):
         if f'"{title}"' not in text:
             faults.append(f"box title not in the sources: {title!r}")
 
-    program, listed = command_tables(root, guide)
+    entries = program_entries(root)
+    program = [(button, caption.replace("&", ""), command) for button, caption, command in entries]
     if len(program) < 20:
         faults.append(f"only {len(program)} entries read from quillbar/commands.cpp: has its table changed shape?")
-    for i in range(max(len(program), len(listed))):
-        want = program[i] if i < len(program) else None
-        got = listed[i] if i < len(listed) else None
-        if want != got:
-            faults.append(f"command table, entry {i + 1}: the program has {want}, the guide {got}")
+    faults += command_table_faults(program, lines)
+    faults += shared_letter_faults(entries, lines)
 
     # Blanks and line ends count as one blank, as the guide wraps its prose.
     flat = lambda text: re.sub(r"\s+", " ", text)
     mentioned = flat(guide + "\n\x00\n" + "\n\x00\n".join(box for _, box in boxes))
     shown = box_texts(root)
+    troubleshooting = next((n for n in sections if n.endswith("(Troubleshooting)")), "section 3 (Troubleshooting)")
     for where, pieces in shown:
         missing = [p for p in pieces if flat(p) not in mentioned]
         if missing:
-            faults.append(f"the box of {where} is not in the guide: {missing[0]!r}")
+            faults.append(f"the box of {where} belongs in {troubleshooting}, which lacks: {missing[0]!r}")
 
     if "--packed" in argv:
         packed = pathlib.Path(argv[argv.index("--packed") + 1]).read_bytes()

@@ -1,8 +1,8 @@
 # The temporary file beside the .lsp file, in a folder that others may write to.
 # A link planted at its name (Wine follows Unix links in every file call, so it
-# cannot be removed as itself here) stops the run with the error box: the link's
-# target, the .lsp file and the settings stay as they were. Without it the repair
-# goes through, and the new .lsp file keeps the old one's permissions.
+# cannot be removed as itself here) stops the run with the box that names it: the
+# link's target, the .lsp file and the settings stay as they were. Without it the
+# repair goes through, and the new .lsp file keeps the old one's permissions.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pathmend_lib.sh"
 e2e_setup
@@ -18,7 +18,9 @@ ln -s "$E2E_DIR/victim" "$PM_LSP"_TEMP
 pm_start
 pm_box Pathmend ok >/dev/null
 box=$(pm_box Pathmend ok)
-check_eq "planted link: the error box (the name is taken)" "Error 183:" "${box%%$'\n'*}"
+check_eq "planted link: the box names the temporary file" \
+  "Cannot remove the temporary file $PM_WIN\\Vesk.lsp_TEMP, so Vesk.lsp was not changed."$'\n\n'"Delete that file, or close the program that holds it open, then try again." \
+  "$box"
 pm_done
 check_same "planted link: its target untouched" "$E2E_DIR/victim" "not yours"
 check_same "planted link: Vesk.lsp unchanged" "$PM_LSP" "$lsp"

@@ -1,7 +1,9 @@
 # Separate processes writing one settings file through the real store (the test
-# tool ini_writer): two writers at once keep every key; a lock holder that is
-# killed does not block the next writer, one that lives on makes it fail after
-# its wait; under Wine, a file held open for a moment does not fail the write.
+# tool ini_writer): two writers at once keep every key, also under Wine from two
+# prefixes, each with a wineserver of its own, as two computers sharing a network
+# folder; a lock holder that is killed does not block the next writer, and its
+# lock file goes with that write; one that lives on makes it fail after its wait;
+# under Wine, a file held open for a moment does not fail the write.
 # Runs natively (INI_WRITER_WINE=0) and under Wine (1).
 source "$(dirname "$0")/lib.sh"
 if [ "${INI_WRITER_WINE:-0}" = 1 ]; then
@@ -35,20 +37,35 @@ well_formed() {  # one header, then N key lines, every line ended by CR LF
     [ "$(wc -l <"$INI")" = $((n + 1)) ] &&
     [ "$(tail -c2 "$INI" | od -An -c | tr -d ' ')" = '\r\n' ]
 }
-no_temp() { [ ! -e "$INI"_TEMP ] && [ "$(ls "$E2E_DIR" | grep -c TEMP)" = 0 ]; }
+no_temp() { [ "$(ls "$E2E_DIR" | grep -c -e TEMP -e LOCK)" = 0 ]; }
 
-# Two writers of 200 keys each, released at once by the gate file.
-GATE=$E2E_DIR/gate
-tool_bg "$E2E_DIR/a.out" write "$W_INI" Stress a 200 "$(win "$GATE")"; a=$TOOL_PID
-tool_bg "$E2E_DIR/b.out" write "$W_INI" Stress b 200 "$(win "$GATE")"; b=$TOOL_PID
-touch "$GATE"
-check "writer a ends" wait_exit "$a" 240
-check "writer b ends" wait_exit "$b" 240
-check_eq "writer a: no failure" "written=200 failed=0" "$(result "$E2E_DIR/a.out")"
-check_eq "writer b: no failure" "written=200 failed=0" "$(result "$E2E_DIR/b.out")"
-check_eq "all 400 keys present" "200 200" "$(tool count "$W_INI" Stress a 200) $(tool count "$W_INI" Stress b 200)"
-check "the file is well formed" well_formed 400
-check "no temporary file" no_temp
+# Two writers of 200 keys each, released at once by the gate file; the second
+# runs through the command in $2 (empty: as the first).
+two_writers() {
+  local gate=$E2E_DIR/gate-$1 second=("${RUNNER[@]}")
+  [ -n "$2" ] && second=($2)
+  rm -f "$INI"
+  tool_bg "$E2E_DIR/a.out" write "$W_INI" Stress a 200 "$(win "$gate")"; a=$TOOL_PID
+  "${second[@]}" "$INI_WRITER" write "$W_INI" Stress b 200 "$(win "$gate")" >"$E2E_DIR/b.out" 2>&1 &
+  b=$!; E2E_PIDS+=("$b")
+  touch "$gate"
+  check "$1: writer a ends" wait_exit "$a" 240
+  check "$1: writer b ends" wait_exit "$b" 240
+  check_eq "$1: writer a, no failure" "written=200 failed=0" "$(result "$E2E_DIR/a.out")"
+  check_eq "$1: writer b, no failure" "written=200 failed=0" "$(result "$E2E_DIR/b.out")"
+  check_eq "$1: all 400 keys present" "200 200" "$(tool count "$W_INI" Stress a 200) $(tool count "$W_INI" Stress b 200)"
+  check "$1: the file is well formed" well_formed 400
+  check "$1: no temporary or lock file" no_temp
+}
+if [ "${INI_WRITER_WINE:-0}" = 1 ]; then
+  # The other computer: a prefix of its own beside the tests' one, on the same display.
+  OTHER=$VESK_ROOT/build/wine-other
+  ( export VESK_WINE_DIR=$OTHER WINEPREFIX=$OTHER/prefix VESK_DISPLAY=$DISPLAY; wine_ready ) ||
+    { fail "the second Wine prefix could not be prepared"; e2e_done; }
+  trap 'e2e_cleanup; WINEPREFIX=$OTHER/prefix wineserver -k 2>/dev/null' EXIT
+  two_writers "two computers" "env WINEPREFIX=$OTHER/prefix wine"
+fi
+two_writers "one computer" ""
 
 # A holder killed while it holds the lock: the next writer goes straight on.
 READY=$E2E_DIR/ready1
@@ -57,6 +74,7 @@ check "holder has the lock" wait_file "$READY" 60
 kill -KILL "$holder"
 check "holder is gone" wait_exit "$holder" 30
 check_eq "writer after a killed holder" "written=1 failed=0" "$(tool write "$W_INI" Stress c 1 "$W_INI")"
+check "the holder's lock file went with that write" no_temp
 
 # A holder that lives on: the writer waits for it, then fails and changes nothing.
 cp "$INI" "$E2E_DIR/before"

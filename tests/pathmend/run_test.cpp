@@ -311,8 +311,8 @@ TEST_F(Run, ReadOnlyLspEndsWithTheErrorReport) {
 }
 
 // An untrapped failure at each file step of the run: the report names its number
-// and description, the .lsp file holds its old or its new content, and the steps
-// done before stay done.
+// and description (a temporary file that cannot be removed, that file), the .lsp
+// file holds its old or its new content, and the steps done before stay done.
 TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
   const FileOps before = desktop->platform.files;
   for (int failing = 0;; ++failing) {
@@ -321,6 +321,7 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
     Boxes().clear();
     int calls = 0;
+    std::string inTheWay;  // the temporary file that could not be removed
     auto countdown = [&] {
       if (calls++ == failing) ThrowSystemError(112);  // a lasting failure, not retried
     };
@@ -328,7 +329,11 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     files.createIfMissing = [&](const std::string& p) { countdown(); before.createIfMissing(p); };
     files.setArchiveOnly = [&](const std::string& p) { countdown(); before.setArchiveOnly(p); };
     files.readAll = [&](const std::string& p) { countdown(); return before.readAll(p); };
-    files.removeName = [&](const std::string& p) { countdown(); before.removeName(p); };
+    files.removeName = [&](const std::string& p) {
+      if (calls == failing) inTheWay = p;
+      countdown();
+      before.removeName(p);
+    };
     files.writeNew = [&](const std::string& p, std::string_view b, const std::string& l) { countdown(); before.writeNew(p, b, l); };
     files.moveReplace = [&](const std::string& f, const std::string& t) { countdown(); before.moveReplace(f, t); };
     files.probe = [&](const std::string& p) { countdown(); return before.probe(p); };
@@ -345,7 +350,9 @@ TEST_F(Run, FailureAtEachFileStepIsReportedAndStops) {
     }
     EXPECT_EQ(code, 1);
     ASSERT_FALSE(Boxes().empty());
-    EXPECT_EQ(Boxes().back(), (Box{ErrorReportText(112, DescriptionOf(112)), "Pathmend", kStop}));
+    const std::string report = inTheWay.empty() ? ErrorReportText(112, DescriptionOf(112))
+                                                : TempFileInTheWayText(inTheWay, inTheWay.substr(0, inTheWay.size() - 5));
+    EXPECT_EQ(Boxes().back(), (Box{report, "Pathmend", kStop}));
     for (const Box& box : Boxes()) EXPECT_NE(box, Fixed()) << "shown only once the folder is recorded";
   }
 }

@@ -30,6 +30,8 @@ struct FakeFiles {
     };
     ops.removeFile = [this](const std::string& p) { calls.push_back("remove " + p); files.erase(p); };
     ops.probe = [this](const std::string& p) { return files.count(p) ? FileKind::Plain : FileKind::Missing; };
+    // The real lock needs a real folder for its lock file; one process needs none.
+    ops.lockForWrite = [](const std::string&) { return FileLock(); };
   }
   bool wrote() const {
     for (const auto& c : calls)
@@ -37,7 +39,7 @@ struct FakeFiles {
     return false;
   }
 
-  FileOps ops = RealFiles();  // the lock stays real
+  FileOps ops;
   std::map<std::string, std::string> files;
   std::vector<std::string> calls;
 };

@@ -22,6 +22,7 @@ struct FakeWindows {
   std::set<int> open;
   std::vector<std::string> log;
   std::map<int, std::string> caption, title;
+  int opening = 1;
 
   FakeWindows() {
     PaletteWindowOps& w = ops;
@@ -33,10 +34,16 @@ struct FakeWindows {
       log.push_back("move" + std::to_string(n));
     };
     w.makeTopmost = [this](int n) { log.push_back("topmost" + std::to_string(n)); };
+    // A screen on which each layout's designed, centred corner is 1440, 1440.
+    w.screenSize = [this] {
+      const LayoutDef& def = GetLayout(opening);
+      return ScreenTwips{2 * 1440.0 + def.clientWidth, 2 * 1440.0 + def.clientHeight};
+    };
     w.openLayout = [this](int n) {
       log.push_back("open" + std::to_string(n));
       open.insert(n);
-      at[n] = {1440, 1440};
+      at[n] = {0, 0};  // made without a place
+      opening = n;
       Form_Load(ops, n);
     };
     w.closeLayout = [this](int n) {
@@ -76,7 +83,7 @@ TEST(RoundToTwips, HalvesGoToEvenAndTheResultStaysIn32Bits) {
 struct LoadCase {
   int layout;
   int32_t left, top;
-  TwipPoint expected;  // the window starts at its designed corner, 1440, 1440
+  TwipPoint expected;  // the designed corner is 1440, 1440
 };
 
 TEST_F(PaletteTest, FormLoadAppliesEachAxisThatPassesTheLayoutsTest) {

@@ -9,6 +9,7 @@
 #include "../common/temp_dir.h"
 #include "error.h"
 #include "fileio.h"
+#include "fileio_system.h"
 #include "ini.h"
 
 #ifdef _WIN32
@@ -389,6 +390,34 @@ TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
   WriteIniValue(ini, "Palette", "startX", "1", files);
   EXPECT_EQ(moves, 3) << "the settings file exists: retried";
   EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
+}
+
+// A volume that gives no final paths (some NAS and WebDAV mounts, shared folders
+// of virtual machines): a leftover at the temporary name, read-only and longer
+// than the new file, is still removed as itself; a folder there is not, and the
+// report names it. The file keeps its content then.
+TEST(Windows, LeftoverGoesOnAVolumeWithoutFinalPaths) {
+  TempDir dir;
+  const std::string ini = dir.file("Vesk.ini"), temp = TempPathFor(ini);
+  FileOps files = RealFiles();
+  files.removeName = [](const std::string& path) {
+    system_files::RemoveNameWith(path, [](void*) { return std::wstring(); });
+  };
+  WriteBytes(temp, std::string(4096, 'x'));
+  ASSERT_TRUE(SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_READONLY));
+  WriteIniValue(ini, "Palette", "startX", "1", files);
+  EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
+  EXPECT_FALSE(Exists(temp));
+
+  std::filesystem::create_directory(temp);
+  try {
+    WriteIniValue(ini, "Palette", "startX", "2", files);
+    ADD_FAILURE() << "a folder at the temporary name must stop the write";
+  } catch (const TempFileInTheWay&) {
+    EXPECT_EQ(CurrentErrorReportText(), TempFileInTheWayText(temp, ini));
+  }
+  EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
+  EXPECT_TRUE(std::filesystem::is_directory(temp));
 }
 
 // The write lock belongs to the file, not to the spelling of its path. It is

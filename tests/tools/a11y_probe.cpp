@@ -22,8 +22,8 @@
 #include <string>
 
 #include "focus.h"
-#include "form_load.h"
 #include "layouts.h"
+#include "twips.h"
 
 namespace {
 
