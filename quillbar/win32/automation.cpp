@@ -183,6 +183,9 @@ struct WindowReading {
   HWND window = nullptr;
   unsigned long error = 0;
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WindowReading() = default;
+  WindowReading(const WindowReading&) = delete;
+  WindowReading& operator=(const WindowReading&) = delete;
   ~WindowReading() {
     if (done) CloseHandle(done);
   }
