@@ -215,6 +215,14 @@ int Keys(int count, char** names) {
     for (size_t k = chord.size(); k-- > 0;)
       inputs.push_back({INPUT_KEYBOARD, {.ki = {chord[k], 0, KEYEVENTF_KEYUP, 0, 0}}});
   }
+  // A click made through the X server reaches Wine as the program under the
+  // pointer reads it; a key sent before its button is up could overtake it (and
+  // land in a drag the press began). Wine's own key state says when it is up.
+  const DWORD start = GetTickCount();
+  while ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON) | GetAsyncKeyState(VK_MBUTTON)) < 0) {
+    if (GetTickCount() - start > 5000) return 3;
+    Sleep(20);
+  }
   const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   return sent == inputs.size() ? 0 : 4;
 }
