@@ -50,6 +50,16 @@ struct PendingCommand {
 
 }  // namespace
 
+bool ServerGone(unsigned long error) { return GoneDuringRead(error); }
+
+std::optional<size_t> ReleaseInFront(const std::vector<int>& windows, bool busyUnread) {
+  for (int w : windows) {
+    if (w >= 0) return static_cast<size_t>(w);
+    if (w == kUnknownAutoCAD && busyUnread) return std::nullopt;
+  }
+  return 0;
+}
+
 NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried) {
   if (error == kCallRejected || error == kRetryLater)
     return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? NextStep::TryAgain : NextStep::BusyBox;

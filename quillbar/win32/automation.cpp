@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -11,18 +13,30 @@
 
 namespace {
 
-// One AutoCAD release found running. The member numbers of the names the
-// palette calls are looked up once per application object: an object's DISPIDs
-// stay fixed for its life, and every drawing of one AutoCAD is of one type. A
-// lookup is a round trip to AutoCAD. Its main window is read once too: it lives
-// as long as the application does.
+struct WindowReading;
+
+// One AutoCAD release found running, known by its entry in the running object
+// table: a release closed and started again registers a new one under the same
+// class, at another time. The member numbers of the names the palette calls are
+// looked up once per application object: an object's DISPIDs stay fixed for its
+// life, and every drawing of one AutoCAD is of one type. A lookup is a round trip
+// to AutoCAD. Its main window is read once too: it lives as long as the
+// application does.
 struct Release {
   CLSID clsid = CLSID_NULL;  // its class in the running object table
+  FILETIME registered{};     // when its object was registered there
+  ComPtr<IMoniker> moniker;  // its entry, to take its object once commands go to it
   ComPtr<IDispatch> app;
   DISPID activeDocumentId = DISPID_UNKNOWN, sendCommandId = DISPID_UNKNOWN, hwndId = DISPID_UNKNOWN;
   HWND window = nullptr;
   bool windowRead = false;
+  std::shared_ptr<WindowReading> reading;  // a read of its main window still under way
 };
+
+// A release the user is not working in may be computing for minutes: its main
+// window is read off the palette's thread, waited for this long at a time. Until
+// it answers, the release counts as busy: waited for only when it may be in front.
+constexpr DWORD kBehindCallMs = 300;
 
 Release acad;                   // acadApp: the release the commands go to
 std::vector<Release> others;    // the other releases running at the last choice
@@ -93,7 +107,14 @@ struct RunningEntry {
   CLSID clsid;
   AcadClass kind;
   ComPtr<IMoniker> moniker;
+  FILETIME registered;  // read (a round trip to the table) only where releases are told apart
 };
+
+// The entries with the time each was registered; one that went meanwhile is left out.
+std::vector<RunningEntry> WithRegistrationTimes(IRunningObjectTable* table, std::vector<RunningEntry> entries) {
+  std::erase_if(entries, [&](RunningEntry& e) { return FAILED(table->GetTimeOfLastChange(e.moniker.Get(), &e.registered)); });
+  return entries;
+}
 
 // Every AutoCAD in the running object table, one entry per class: a class's
 // entry displays as "!{CLSID}". (Two copies of one release register one name,
@@ -114,46 +135,145 @@ std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
     if (display.size() != 39 || display[0] != L'!' || FAILED(CLSIDFromString(display.c_str() + 1, &clsid))) continue;
     const AcadClass kind = AcadClassOf(clsid);
     const bool seen = std::any_of(found.begin(), found.end(), [&](const RunningEntry& e) { return e.clsid == clsid; });
-    if (kind != AcadClass::None && !seen) found.push_back({clsid, kind, entry});
+    if (kind != AcadClass::None && !seen) found.push_back({clsid, kind, entry, {}});
   }
   return found;
 }
 
-ComPtr<IDispatch> ObjectOf(IRunningObjectTable* table, IMoniker* moniker) {
-  ComPtr<IUnknown> running;
-  ComPtr<IDispatch> app;
-  if (SUCCEEDED(table->GetObject(moniker, running.GetAddressOf()))) running.As(&app);
-  return app;
-}
+bool Busy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
 
-// The release's main window, its HWND property; null when it names none or
-// cannot be read now.
-HWND MainWindow(Release& r) {
-  if (r.windowRead || !r.app) return r.window;
+// Reads AutoCAD's main window, its HWND property, into `window`; 0, or the call's
+// error when AutoCAD is busy or gone (then asked again next time). An AutoCAD
+// without the property is not asked again: 0 and no window.
+unsigned long ReadHwnd(IDispatch* app, DISPID& id, HWND& window) {
   Variant result, number;
   try {
-    Invoke(r.app.Get(), L"HWND", r.hwndId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+    Invoke(app, L"HWND", id, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   } catch (const SystemError& e) {
-    // Busy now: asked again next time. An AutoCAD without the property is not asked again.
-    r.windowRead = e.number != kCallRejected && e.number != kRetryLater;
-    return nullptr;
+    return Busy(e.number) || ServerGone(e.number) ? e.number : 0;
   }
-  r.windowRead = true;
   if (SUCCEEDED(VariantChangeType(&number.v, &result.v, 0, VT_I8)))
-    r.window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
-  return r.window;
+    window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
+  return 0;
+}
+
+// The release that commands now go to: its object, taken from the table when it
+// was found there, and its main window, unless read already. 0, or the error.
+unsigned long TakeObjectAndWindow(Release& r) {
+  if (!r.app && r.moniker) {
+    ComPtr<IRunningObjectTable> table;
+    ComPtr<IUnknown> running;
+    HRESULT hr = GetRunningObjectTable(0, table.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = table->GetObject(r.moniker.Get(), running.GetAddressOf());
+    if (SUCCEEDED(hr)) hr = running.As(&r.app);
+    if (FAILED(hr)) return Busy(static_cast<unsigned long>(hr)) ? static_cast<unsigned long>(hr)
+                                                               : static_cast<unsigned long>(CO_E_OBJNOTCONNECTED);
+  }
+  if (!r.app) return static_cast<unsigned long>(CO_E_OBJNOTCONNECTED);
+  if (r.windowRead) return 0;
+  const unsigned long error = ReadHwnd(r.app.Get(), r.hwndId, r.window);
+  r.windowRead = !error;
+  return error;
+}
+
+// A read of a release's main window on a thread of its own, which may outlive
+// the wait for it: the thread owns a share of what it reads, and sets `done` last.
+struct WindowReading {
+  CLSID clsid;
+  HWND window = nullptr;
+  unsigned long error = 0;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WindowReading() = default;
+  WindowReading(const WindowReading&) = delete;
+  WindowReading& operator=(const WindowReading&) = delete;
+  ~WindowReading() {
+    if (done) CloseHandle(done);
+  }
+};
+
+DWORD WINAPI ReadWindowOffThread(void* param) {
+  const std::unique_ptr<std::shared_ptr<WindowReading>> owned(static_cast<std::shared_ptr<WindowReading>*>(param));
+  WindowReading& reading = **owned;
+  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+    {
+      ComPtr<IUnknown> running;
+      ComPtr<IDispatch> app;
+      HRESULT hr = GetActiveObject(reading.clsid, nullptr, running.GetAddressOf());
+      if (SUCCEEDED(hr)) hr = running.As(&app);
+      DISPID id = DISPID_UNKNOWN;
+      reading.error = FAILED(hr) ? static_cast<unsigned long>(hr) : ReadHwnd(app.Get(), id, reading.window);
+    }
+    CoUninitialize();
+  } else {
+    reading.error = static_cast<unsigned long>(E_FAIL);
+  }
+  SetEvent(reading.done);
+  return 0;
+}
+
+// Reads the main window of a release the user may not be working in, waiting at
+// most kBehindCallMs; a read not done by then goes on, and the next look-up waits
+// for it again. 0, or the error (kNoAnswerYet when it has not answered).
+constexpr unsigned long kNoAnswerYet = static_cast<unsigned long>(RPC_E_CALL_CANCELED);
+unsigned long ReadMainWindowBehind(Release& r) {
+  if (r.windowRead) return 0;
+  if (!r.reading) {
+    auto reading = std::make_shared<WindowReading>();
+    reading->clsid = r.clsid;
+    auto* share = new std::shared_ptr<WindowReading>(reading);
+    const HANDLE thread = reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr) : nullptr;
+    if (!thread) {
+      delete share;
+      return static_cast<unsigned long>(E_OUTOFMEMORY);
+    }
+    CloseHandle(thread);
+    r.reading = std::move(reading);
+  }
+  if (WaitForSingleObject(r.reading->done, kBehindCallMs) != WAIT_OBJECT_0) return kNoAnswerYet;
+  const std::shared_ptr<WindowReading> reading = std::move(r.reading);
+  if (reading->error) return reading->error;
+  r.window = reading->window;
+  r.windowRead = true;
+  return 0;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
 }
 
 bool Shown(HWND window) { return window && IsWindowVisible(window) && !IsIconic(window); }
 
-// Of several releases, the one whose main window is highest in the z-order;
-// one without a shown main window comes after every one with. Ties keep the
-// order given (the attached release first).
-size_t FrontMost(const std::vector<Release>& releases) {
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-    for (size_t i = 0; i < releases.size(); ++i)
-      if (releases[i].window == h && Shown(h)) return i;
-  return 0;
+// A process of AutoCAD's, by its program's name.
+bool AutoCADProcess(DWORD process) {
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+  if (!p) return false;
+  wchar_t path[MAX_PATH];
+  DWORD size = MAX_PATH;
+  const bool read = QueryFullProcessImageNameW(p, 0, path, &size);
+  CloseHandle(p);
+  const wchar_t* name = read ? std::wcsrchr(path, L'\\') : nullptr;
+  return name && _wcsicmp(name + 1, L"acad.exe") == 0;
+}
+
+// The shown windows a user can work in, from the top down, each marked by the
+// release whose process shows it (see ReleaseInFront).
+std::vector<int> WindowsByRelease(const std::vector<Release>& releases, bool busyUnread) {
+  std::vector<DWORD> processes;
+  for (const Release& r : releases) processes.push_back(r.window && IsWindow(r.window) ? ProcessOf(r.window) : 0);
+  const DWORD ownProcess = GetCurrentProcessId();
+  std::vector<int> windows;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (!Shown(h) || (GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) continue;
+    const DWORD process = ProcessOf(h);
+    if (process == ownProcess) continue;
+    const auto known = std::find(processes.begin(), processes.end(), process);
+    windows.push_back(known != processes.end() ? static_cast<int>(known - processes.begin())
+                      : busyUnread && AutoCADProcess(process) ? kUnknownAutoCAD
+                                                              : kOtherProgram);
+  }
+  return windows;
 }
 
 // The attached release's main window is in front of every other shown window
@@ -173,35 +293,55 @@ bool AttachedInFront() {
   return false;
 }
 
+// A kept release that is still the table's entry `e`: registered at the same
+// time, and its main window, once read, still there.
+bool Same(const Release& kept, const RunningEntry& e) {
+  return kept.clsid == e.clsid && CompareFileTime(&kept.registered, &e.registered) == 0 &&
+         (!kept.window || IsWindow(kept.window));
+}
+
 // With several releases running, the commands go to the one the user works in:
-// acad becomes the release in front. With one running, nothing is asked of it.
+// acad becomes the release in front. A release closed and started again is a new
+// one; one whose calls fail as gone is dropped. A release whose main window is
+// busy being read, or has not answered yet, may be the one in front: then this
+// throws the busy error, and the choice waits. With one release running, nothing
+// is asked of it.
 void TakeReleaseInFront() {
   if (AttachedInFront()) return;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
-  const std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
+  std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
   if (running.size() < 2) return;
-  std::vector<Release> releases;
-  if (acad.app && std::any_of(running.begin(), running.end(), [](const RunningEntry& e) { return e.clsid == acad.clsid; }))
-    releases.push_back(std::move(acad));
-  for (const RunningEntry& e : running) {
-    if (std::any_of(releases.begin(), releases.end(), [&](const Release& r) { return r.clsid == e.clsid; })) continue;
-    const auto known = std::find_if(others.begin(), others.end(), [&](const Release& r) { return r.clsid == e.clsid; });
-    if (known != others.end()) {
-      releases.push_back(std::move(*known));
-    } else if (ComPtr<IDispatch> app = ObjectOf(table.Get(), e.moniker.Get())) {
-      Release r;
-      r.clsid = e.clsid;
-      r.app = app;
-      releases.push_back(std::move(r));
+  running = WithRegistrationTimes(table.Get(), std::move(running));
+  std::vector<Release> kept = std::move(others), releases;
+  kept.insert(kept.begin(), std::move(acad));
+  acad = Release{};
+  // The attached release first, so that it wins a tie; then the others, kept or new.
+  std::vector<const RunningEntry*> entries;
+  for (const RunningEntry& e : running) entries.push_back(&e);
+  std::stable_partition(entries.begin(), entries.end(), [&](const RunningEntry* e) { return Same(kept.front(), *e); });
+  bool busyUnread = false;
+  for (const RunningEntry* e : entries) {
+    const auto k = std::find_if(kept.begin(), kept.end(), [&](const Release& r) { return Same(r, *e); });
+    Release r;
+    if (k != kept.end()) {
+      r = std::move(*k);
+      kept.erase(k);
+    } else {
+      r.clsid = e->clsid;
+      r.registered = e->registered;
+      r.moniker = e->moniker;
     }
+    const unsigned long error = ReadMainWindowBehind(r);
+    busyUnread = busyUnread || Busy(error) || error == kNoAnswerYet;
+    if (!ServerGone(error)) releases.push_back(std::move(r));
   }
   if (releases.empty()) return;
-  for (Release& r : releases) MainWindow(r);
-  const size_t front = FrontMost(releases);
-  acad = std::move(releases[front]);
-  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(front));
+  const std::optional<size_t> front = ReleaseInFront(WindowsByRelease(releases, busyUnread), busyUnread);
+  acad = std::move(releases[front.value_or(0)]);
+  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(front.value_or(0)));
   others = std::move(releases);
+  if (!front) ThrowSystemError(kCallRejected);  // waited out as a busy AutoCAD is
 }
 
 }  // namespace
@@ -220,7 +360,8 @@ bool AttachApplication() {
     ComPtr<IRunningObjectTable> table;
     CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
     for (const RunningEntry& e : RunningAutoCADs(table.Get()))
-      if (e.kind == AcadClass::Versioned && (app = ObjectOf(table.Get(), e.moniker.Get()))) {
+      if (e.kind == AcadClass::Versioned && SUCCEEDED(table->GetObject(e.moniker.Get(), running.GetAddressOf())) &&
+          SUCCEEDED(running.As(&app))) {
         clsid = e.clsid;
         break;
       }
@@ -229,6 +370,10 @@ bool AttachApplication() {
   acad = Release{};
   acad.clsid = clsid;
   acad.app = app;
+  ComPtr<IRunningObjectTable> table;
+  CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
+  for (const RunningEntry& e : WithRegistrationTimes(table.Get(), RunningAutoCADs(table.Get())))
+    if (e.clsid == clsid) acad.registered = e.registered;
   others.clear();
   return true;
 }
@@ -236,7 +381,9 @@ bool AttachApplication() {
 ComPtr<IDispatch> ActiveDocument() {
   TakeReleaseInFront();
   // Never attached (start-up attaches first): as if AutoCAD had gone.
-  if (!acad.app) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
+  // Its main window is read here, where a busy AutoCAD is waited out, so that
+  // nothing after the delivery has to ask AutoCAD.
+  if (const unsigned long error = TakeObjectAndWindow(acad)) ThrowSystemError(error);
   Variant result;
   Invoke(acad.app.Get(), L"ActiveDocument", acad.activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
   ComPtr<IDispatch> drawing;
@@ -257,7 +404,7 @@ void SendCommandTo(IDispatch* drawing, const std::string& text) {
   Invoke(drawing, L"SendCommand", acad.sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
 }
 
-HWND AcadMainWindow() { return MainWindow(acad); }
+HWND AcadMainWindow() { return acad.window; }
 
 void ReleaseAutoCAD() {
   acad = Release{};

@@ -14,18 +14,21 @@
 bool AttachApplication();
 
 // With several AutoCAD releases in the running object table, acadApp first
-// becomes the one whose main window is highest in the z-order (one without a
-// shown main window comes last); with one, nothing more is asked of it. Then
-// acadApp's ActiveDocument; null when it yields no object. Throws SystemError with
-// the call's error (AutoCAD's own number and description when it raised one).
+// becomes the one whose windows are highest in the z-order (one without a shown
+// main window comes last); a release closed and started again is attached anew,
+// and one whose main window cannot be read yet because it is busy is waited for
+// as a busy AutoCAD is (the busy error is thrown). With one, nothing more is asked
+// of it. Then acadApp's main window, once per application object, and its
+// ActiveDocument; null when it yields no object. Throws SystemError with the
+// call's error (AutoCAD's own number and description when it raised one).
 ComPtr<IDispatch> ActiveDocument();
 
 // Calls SendCommand on the drawing with the text; returns when the call returns.
 // Throws SystemError with the call's error.
 void SendCommandTo(IDispatch* drawing, const std::string& text);
 
-// acadApp's main window (its HWND property), read once per application object; null when
-// it cannot be read now (AutoCAD busy or gone) or names no window.
+// acadApp's main window (its HWND property) as ActiveDocument read it; null when
+// not read yet or it names no window. Asks AutoCAD nothing.
 HWND AcadMainWindow();
 
 // Lets go of acadApp (program end).

@@ -1,5 +1,8 @@
 #include "keyboard.h"
 
+#include <utility>
+#include <vector>
+
 #include "automation.h"
 #include "focus.h"
 #include "palette.h"
@@ -64,6 +67,7 @@ constexpr UINT kRaiseLookMs = 20;
 constexpr DWORD kRaiseWatchMs = 5000;
 struct RaiseWatch {
   HWND acad = nullptr, above = nullptr;
+  std::vector<HWND> own;  // AutoCAD's own windows that stood above it, the lowest first
   DWORD since = 0;
   UINT_PTR timer = 0;
 };
@@ -82,18 +86,22 @@ void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
   // what is above what is theirs.
   const bool live = IsWindow(w.acad) && IsWindow(w.above) && GetForegroundWindow() == w.acad;
   const bool raised = live && StandsAbove(w.acad, w.above);
-  if (raised)
-    SetWindowPos(w.acad, w.above, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS);
+  // Its own windows go back above it as they stood.
+  constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+  if (raised) {
+    SetWindowPos(w.acad, w.above, 0, 0, 0, 0, kBack);
+    for (HWND h : w.own)
+      if (IsWindow(h)) SetWindowPos(h, w.above, 0, 0, 0, 0, kBack);
+  }
   if (raised || !live || now - w.since > kRaiseWatchMs) {
     KillTimer(nullptr, w.timer);
     watch = {};
   }
 }
 
-void WatchForRaise(HWND acad, HWND above) {
+void WatchForRaise(HWND acad, HWND above, std::vector<HWND> own) {
   if (watch.timer) KillTimer(nullptr, watch.timer);
-  watch = {acad, above, GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
+  watch = {acad, above, std::move(own), GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
 }
 
 }  // namespace
@@ -102,13 +110,22 @@ bool HandKeyboardToAutoCAD() {
   const HWND acad = AcadMainWindow();
   if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
   // Activation alone: nothing is raised. Activating brings a window to the top of
-  // its band, so AutoCAD goes back under the window that was above it; the
-  // palette keeps its place in the topmost band.
+  // its band, so AutoCAD goes back under the window of another program that was
+  // above it; AutoCAD's own windows above its main one (the command line, its
+  // palettes) are AutoCAD. The palette keeps its place in the topmost band.
+  DWORD acadProcess = 0;
+  GetWindowThreadProcessId(acad, &acadProcess);
+  const auto anotherProgramsWindow = [acadProcess](HWND h) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(h, &process);
+    return IsWindowVisible(h) && !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) && process != acadProcess;
+  };
+  std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
   HWND above = GetWindow(acad, GW_HWNDPREV);
-  while (above && !(IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)))
-    above = GetWindow(above, GW_HWNDPREV);
+  for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
+    if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
   if (!SetForegroundWindow(acad)) return false;
-  if (above) WatchForRaise(acad, above);
+  if (above) WatchForRaise(acad, above, std::move(own));
   return true;
 }
 
@@ -162,10 +179,14 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       ShowCues(w);
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
-    case VK_ESCAPE:
-      if (!HandKeyboardToAutoCAD())
+    case VK_ESCAPE: {
+      // Handing the keyboard over deactivates the palette, and what runs then
+      // may close the window and free `w`: it is looked at again first.
+      const HWND hwnd = w.hwnd;
+      if (!HandKeyboardToAutoCAD() && IsWindow(hwnd))
         if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
+    }
     default: return false;
   }
   ShowCues(w);

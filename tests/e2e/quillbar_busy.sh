@@ -4,7 +4,8 @@
 # the busy box, and the palette then still sends the next command; a screen
 # reader's default action during the wait opens no menu and loses no choice; a palette
 # closed while it waits stops trying at once; an error
-# AutoCAD raises after the wait still ends the palette with the error report.
+# AutoCAD raises after the wait still ends the palette with the error report. A
+# command that computes right after AutoCAD took it never holds the palette.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -87,5 +88,35 @@ check_eq "error report names the error" $'Error 0x80004005:\nThe command line is
 wait_exit_code "$QB_PID" 20
 check_eq "program ends after the report" 1 "$EXIT_CODE"
 wait "$sender" 2>/dev/null
+end_process "$ACAD_PID"
+
+# The command computes on AutoCAD's thread right after AutoCAD took it (its
+# command line above its main window): the palette is free meanwhile, answers and
+# can be dragged by its title, and its next choice arrives once AutoCAD is done.
+source "$VESK_ROOT/scripts/palette-driver.sh"
+palette_geometry
+rm -f "$ACAD_LOG"
+start_acad --window "AutoCAD stand-in" --owned "Command line" --compute 8000
+printf '[Palette]\r\nformNumber=1\r\n' >"$APP/Vesk.ini"
+start_quillbar
+check "palette shown" wait_layout 1
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_LAND &
+sender=$!
+check "the choice arrives" wait_file "$ACAD_LOG" 20
+check "the choice returns while AutoCAD computes" wait_exit "$sender" 4
+check "the palette answers at once" vdriver answers --class "$LAYOUT_CLASS" --timeout 1000
+read_window
+x0=$WX
+read -r x y <<<"$(point 1 title)"
+xdotool mousemove "$x" "$y" mousedown 1
+for step in 1 2 3 4; do xdotool mousemove $((x + 10 * step)) "$y"; done
+xdotool mouseup 1
+moved() { local i; for ((i = 0; i < 30; i++)); do read_window && [ "$WX" != "$x0" ] && return 0; sleep 0.1; done; return 1; }
+check "it can be dragged by its title meanwhile" moved
+vdriver command --class "$LAYOUT_CLASS" --item $MNU_SECTION &
+sender=$!
+check "the next choice arrives once AutoCAD is done" wait_exit "$sender" 20
+check_bytes "both arrive once" "$ACAD_LOG" '<ESC><ESC>_Landscape<CR>\n<ESC><ESC>_Cross<CR>\n'
+end_process "$QB_PID"
 end_process "$ACAD_PID"
 e2e_done

@@ -5,6 +5,7 @@
 //   acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send]
 //            [--drawings N] [--null-document] [--log-drawing] [--control FILE]
 //            [--busy-while FILE [--refusals FILE]] [--running N] [--window TITLE]
+//            [--owned TITLE] [--compute MS] [--calls FILE]
 //
 // --log FILE     each SendCommand string is appended as one line, CR shown as
 //                <CR>, LF as <LF> and escape as <ESC>, written through at once
@@ -29,6 +30,7 @@
 //                                 reaches it (AutoCAD closing an untouched drawing)
 //                  raise          its main window comes to the front
 //                  minimise       its main window is minimised
+//                  compute MS     its thread takes no messages for MS ms from now
 //                  quit           AutoCAD ends (its object is revoked)
 // --busy-while FILE  while FILE exists every incoming call is refused, as a
 //                busy AutoCAD does (its message filter answers SERVERCALL_REJECTED)
@@ -39,6 +41,12 @@
 //                runs as a command, which then waits at its first prompt (N = 1)
 // --window TITLE the main window (the application's HWND) is shown, titled
 //                TITLE; otherwise it is hidden
+// --owned TITLE  with --window, a captioned pop-up it owns, titled TITLE, is shown
+//                above the main window (as AutoCAD's floating command line) and
+//                comes along above it whenever it is activated, as on Windows
+// --compute MS   a moment (100 ms) after it has answered a command, its thread
+//                takes no messages for MS ms (a command that computes)
+// --calls FILE   each incoming call is appended to FILE as one line
 //
 // It runs until "quit", its window ("VeskAcadStandin") gets WM_CLOSE or the process is ended.
 #include <windows.h>
@@ -64,9 +72,11 @@ constexpr const wchar_t* kVersionedProgId = L"AutoCAD.Application.24";
 
 std::wstring g_logPath;
 bool g_failSend = false, g_nullDocument = false, g_logDrawing = false, g_closeOnSend = false;
-std::wstring g_busyPath, g_refusalsPath, g_controlPath;
+std::wstring g_busyPath, g_refusalsPath, g_controlPath, g_callsPath;
+DWORD g_computeMs = 0;
+constexpr UINT_PTR kComputeTimer = 2;
 int g_runningDepth = -1;  // prompts deep of the running command; -1: not tracked
-HWND g_window = nullptr;
+HWND g_window = nullptr, g_owned = nullptr;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -115,8 +125,11 @@ struct BusyFilter : IMessageFilter {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
-    if (GetFileAttributesW(g_busyPath.c_str()) == INVALID_FILE_ATTRIBUTES) return SERVERCALL_ISHANDLED;
+  DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO call) override {
+    if (!g_callsPath.empty())
+      AppendLine(g_callsPath, "call method " + std::to_string(call ? call->wMethod : 0) + "\n");
+    if (g_busyPath.empty() || GetFileAttributesW(g_busyPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+      return SERVERCALL_ISHANDLED;
     if (!g_refusalsPath.empty()) AppendLine(g_refusalsPath, "refused\n");
     return SERVERCALL_REJECTED;
   }
@@ -262,6 +275,9 @@ HRESULT STDMETHODCALLTYPE Object::Invoke(DISPID id, REFIID, LCID, WORD flags, DI
     }
     if (g_runningDepth >= 0) g_runningDepth = 1;
     LogCommand(name, command);
+    // A moment later, once this answer has gone out (under Wine a message posted
+    // now is taken before the answer leaves).
+    if (g_computeMs) SetTimer(g_window, kComputeTimer, 100, nullptr);
     return S_OK;
   }
   return DISP_E_MEMBERNOTFOUND;
@@ -292,17 +308,27 @@ void ActOnControlFile(HWND window) {
       SetForegroundWindow(window);
     else if (act == "minimise")
       ShowWindow(window, SW_MINIMIZE);
+    else if (act == "compute" && lines >> number)
+      Sleep(static_cast<DWORD>(number));
     else if (act == "quit")
       DestroyWindow(window);
   }
 }
 
 LRESULT CALLBACK StandinProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kComputeTimer) {
+    KillTimer(hwnd, kComputeTimer);
+    Sleep(g_computeMs);
+    return 0;
+  }
   if (msg == WM_TIMER) {
     ActOnControlFile(hwnd);
     return 0;
   }
-  if (msg == WM_DESTROY) {
+  // As Windows does with an owner's windows: activated, it brings them along above it.
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && hwnd == g_window && g_owned)
+    SetWindowPos(g_owned, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (msg == WM_DESTROY && hwnd == g_window) {
     PostQuitMessage(0);
     return 0;
   }
@@ -337,7 +363,7 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring readyPath;
   bool registerObject = true, versioned = false;
-  std::wstring windowTitle;
+  std::wstring windowTitle, ownedTitle;
   int drawings = 1;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
@@ -367,6 +393,12 @@ int main() {
       g_runningDepth = _wtoi(argv[++i]);
     else if (arg == L"--window" && i + 1 < argc)
       windowTitle = argv[++i];
+    else if (arg == L"--owned" && i + 1 < argc)
+      ownedTitle = argv[++i];
+    else if (arg == L"--compute" && i + 1 < argc)
+      g_computeMs = static_cast<DWORD>(_wtoi(argv[++i]));
+    else if (arg == L"--calls" && i + 1 < argc)
+      g_callsPath = argv[++i];
     else {
       fwprintf(stderr, L"acad stand-in: unknown argument %ls\n", argv[i]);
       return 2;
@@ -376,12 +408,14 @@ int main() {
   if (g_logPath.empty()) {
     fwprintf(stderr, L"usage: acad.exe --log FILE [--ready FILE] [--no-register] [--versioned] [--fail-send] "
                      L"[--drawings N] [--null-document] [--log-drawing] [--control FILE] "
-                     L"[--busy-while FILE [--refusals FILE]] [--running N] [--window TITLE]\n");
+                     L"[--busy-while FILE [--refusals FILE]] [--running N] [--window TITLE] [--owned TITLE] "
+                     L"[--compute MS] [--calls FILE]\n");
     return 2;
   }
 
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  if (!g_busyPath.empty() && FAILED(CoRegisterMessageFilter(&g_busyFilter, nullptr))) return 1;
+  if ((!g_busyPath.empty() || !g_callsPath.empty()) && FAILED(CoRegisterMessageFilter(&g_busyFilter, nullptr)))
+    return 1;
   WNDCLASSW wc{};
   wc.lpfnWndProc = StandinProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -396,6 +430,11 @@ int main() {
                                     nullptr, nullptr, wc.hInstance, nullptr);
   g_window = window;
   if (!windowTitle.empty()) ShowWindow(window, SW_SHOW);
+  if (!windowTitle.empty() && !ownedTitle.empty()) {
+    g_owned = CreateWindowW(L"VeskAcadStandin", ownedTitle.c_str(), WS_POPUP | WS_CAPTION, 60, 360, 360, 80, window,
+                            nullptr, wc.hInstance, nullptr);
+    ShowWindow(g_owned, SW_SHOWNOACTIVATE);
+  }
   if (!g_controlPath.empty()) SetTimer(window, 1, 50, nullptr);
   for (int i = 0; i < drawings; ++i) OpenDrawing();
   // The first drawing is in front.

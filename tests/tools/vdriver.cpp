@@ -257,6 +257,13 @@ int ZOrder() {
   return 0;
 }
 
+// Whether the window's thread answers a message within the timeout: 0 if so, 3 if not.
+int Answers(const Args& a) {
+  HWND w = WaitFor(a);
+  DWORD_PTR ignored = 0;
+  return w && SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, a.timeoutMs, &ignored) ? 0 : 3;
+}
+
 // Asks the window to close, as the taskbar's Close does; returns at once.
 int Close(const Args& a) {
   HWND w = WaitFor(a);
@@ -451,6 +458,7 @@ int Usage() {
                "       vdriver count --class C [--title T]\n"
                "       vdriver command --class C --id N|--item mnuNAME [--timeout MS]\n"
                "       vdriver close --class C [--timeout MS]\n"
+               "       vdriver answers --class C [--timeout MS]\n"
                "       vdriver foreground [--title T] [--timeout MS]\n"
                "       vdriver zorder\n"
                "       vdriver above --title T --below T [--timeout MS]\n"
@@ -491,6 +499,7 @@ int main(int argc, char** argv) {
   if (a.verb == "count") return Count(a);
   if (a.verb == "command" && (a.hasClass || a.hasTitle)) return Command(a);
   if (a.verb == "close" && a.hasClass) return Close(a);
+  if (a.verb == "answers" && a.hasClass) return Answers(a);
   if (a.verb == "foreground") return Foreground(a);
   if (a.verb == "zorder") return ZOrder();
   if (a.verb == "above" && a.hasTitle && !a.below.empty()) return Above(a);
