@@ -31,5 +31,10 @@ void SendCommandTo(IDispatch* drawing, const std::string& text);
 // not read yet or it names no window. Asks AutoCAD nothing.
 HWND AcadMainWindow();
 
+// Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
+// is picked, without raising anything; false when that window is minimised,
+// hidden or unknown.
+bool HandKeyboardToAutoCAD();
+
 // Lets go of acadApp (program end).
 void ReleaseAutoCAD();

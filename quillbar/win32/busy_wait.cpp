@@ -3,10 +3,11 @@
 #include "automation.h"
 #include "busy.h"
 #include "commands.h"
-#include "keyboard.h"
 #include "show_box.h"
 
 namespace {
+
+bool menuOpen = false;
 
 bool IsUserInput(UINT msg) {
   return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
@@ -72,3 +73,7 @@ bool ShowWaitCursor() {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   return true;
 }
+
+bool PaletteTakesInput(HWND palette) { return !CommandPending() && !menuOpen && IsWindowEnabled(palette); }
+
+void NoteMenuOpen(bool open) { menuOpen = open; }
