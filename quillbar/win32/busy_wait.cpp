@@ -4,6 +4,7 @@
 #include "busy.h"
 #include "commands.h"
 #include "show_box.h"
+#include "startup.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void ChooseCommand(HWND palette, int layout, size_t index) {
   ops.send = [&](const std::string& text) { SendCommandTo(drawing.Get(), text); };
   ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
   ops.pause = [palette](unsigned ms) { return PauseWithPalettePainted(palette, ms); };
-  ops.warningBox = [palette](const std::string& text) { ShowBox(palette, kWarningBox, text); };
+  ops.warningBox = [palette](const std::string& text) { ShowBox(palette, kWarningBox, text, kProgramTitle); };
   const Delivery delivery = SendWhenFree(CommandText(layout, index), ops);
   if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
   // The command now asks for its input: the user types it into AutoCAD. After a
