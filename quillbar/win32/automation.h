@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "com_holders.h"
+#include "scoped_win.h"
 
 // acadApp: the running object registered as "AutoCAD.Application" or, when that
 // finds none, the first one in the running object table whose class has a
