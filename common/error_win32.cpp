@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "error.h"
+#include "scoped_win.h"
 
 namespace {
 
@@ -10,8 +11,8 @@ std::string MessageFor(DWORD number) {
   DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, number, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  const ScopedLocal owned(text);
   std::string message = n ? std::string(text, n) : "Unknown error";
-  if (text) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
     message.pop_back();
   return message;

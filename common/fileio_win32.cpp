@@ -7,7 +7,7 @@
 
 #include "error.h"
 #include "fileio_system.h"
-#include "scoped_kernel_handle.h"
+#include "scoped_win.h"
 #include "wide_text.h"
 
 namespace system_files {
@@ -69,13 +69,6 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-// The file's DACL, for a copy that is to have the same permissions. LocalFree'd.
-struct LocalMemoryTraits {
-  using Handle = PSECURITY_DESCRIPTOR;
-  static Handle Empty() { return nullptr; }
-  static bool Valid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { LocalFree(h); }
-};
 
 // The final path of an open file, as GetFinalPathNameByHandleW gives it; empty on
 // failure (some volumes never give one: NAS and WebDAV mounts, shared folders of
@@ -147,7 +140,7 @@ void RemoveNameWith(const std::string& path, FinalPathCall finalPathOf) {
 void WriteNew(const std::string& path, std::string_view bytes, const std::string& like) {
   DWORD attributes = FILE_ATTRIBUTE_NORMAL;
   SECURITY_ATTRIBUTES security{sizeof security, nullptr, FALSE};
-  ScopedHandle<LocalMemoryTraits> descriptor;
+  ScopedLocal descriptor;  // the file's DACL, for a copy that is to have the same permissions
   const std::wstring likeWide = like.empty() ? std::wstring() : WidePath(like);
   if (const DWORD a = like.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(likeWide.c_str());
       a != INVALID_FILE_ATTRIBUTES) {
@@ -159,7 +152,7 @@ void WriteNew(const std::string& path, std::string_view bytes, const std::string
     const DWORD got = GetNamedSecurityInfoW(likeWide.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
                                             nullptr, nullptr, nullptr, &sd);
     if (got != ERROR_SUCCESS) ThrowSystemError(got);
-    descriptor = ScopedHandle<LocalMemoryTraits>(sd);
+    descriptor = ScopedLocal(sd);
     security.lpSecurityDescriptor = sd;
   }
   const ScopedKernelHandle f(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0,

@@ -1,13 +1,15 @@
-// Message box styles and answers of both programs, with the Windows API's values,
-// so that the portable code names them without windows.h.
+// The message boxes of both programs: each kind is its icon, buttons and default
+// button, with the Windows API's values, so that the portable code names them
+// without windows.h. Both programs show them through ShowBox (show_box.h).
 #pragma once
 
-constexpr unsigned kBoxOk = 0x0;
-constexpr unsigned kBoxOkCancel = 0x1;
-constexpr unsigned kIconStop = 0x10;
-constexpr unsigned kIconQuestion = 0x20;
-constexpr unsigned kIconWarning = 0x30;
-constexpr unsigned kIconInformation = 0x40;
-constexpr unsigned kDefaultButton2 = 0x100;
+enum BoxKind : unsigned {
+  kQuestionBox = 0x1 | 0x20 | 0x100,  // OK and Cancel, a question mark; Cancel is the default
+  kInformationBox = 0x40,             // OK, an "i"
+  kWarningBox = 0x30,                 // OK, an exclamation mark
+  kErrorBox = 0x10,                   // OK, a stop sign
+};
+
+// The buttons a box answers with.
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;

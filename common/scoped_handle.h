@@ -28,6 +28,11 @@ class ScopedHandle {
   }
   Handle get() const { return h_; }
   Handle release() { return std::exchange(h_, Traits::Empty()); }
+  // Frees what is held and gives the place of the handle, for a call that fills it in.
+  Handle* receive() {
+    reset();
+    return &h_;
+  }
   explicit operator bool() const { return Traits::Valid(h_); }
 
  private:

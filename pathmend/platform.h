@@ -10,19 +10,11 @@
 #include "message_box.h"
 #include "program_folder.h"
 
-// The boxes Pathmend shows: each kind is its icon, buttons and default button.
-enum BoxKind : unsigned {
-  kQuestionBox = kBoxOkCancel | kIconQuestion | kDefaultButton2,  // Cancel is the default
-  kInformationBox = kBoxOk | kIconInformation,
-  kWarningBox = kBoxOk | kIconWarning,
-  kErrorBox = kBoxOk | kIconStop,
-};
-
 struct PlatformOps {
   std::function<ProgramFolder()> programFolder;
-  // Shows a modal box of one kind (a BoxKind) and returns the button chosen
-  // (kAnswerOk, kAnswerCancel).
-  std::function<int(const std::string& text, const std::string& title, unsigned kind)> messageBox;
+  // Shows a modal box of one kind and returns the button chosen (kAnswerOk,
+  // kAnswerCancel).
+  std::function<int(const std::string& text, const std::string& title, BoxKind kind)> messageBox;
   // The same text in UTF-8, for a .lsp file in UTF-8.
   std::function<std::string(const std::string& ansi)> ansiToUtf8;
   // The ANSI code page, in which the folder's path and the .lsp and settings files are read.

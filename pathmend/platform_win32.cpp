@@ -2,18 +2,14 @@
 
 #include "error.h"
 #include "platform.h"
+#include "show_box.h"
 #include "wide_text.h"
-
-static_assert(kBoxOk == MB_OK && kBoxOkCancel == MB_OKCANCEL && kIconStop == MB_ICONSTOP &&
-              kIconQuestion == MB_ICONQUESTION && kIconWarning == MB_ICONWARNING &&
-              kIconInformation == MB_ICONINFORMATION &&
-              kDefaultButton2 == MB_DEFBUTTON2 && kAnswerOk == IDOK && kAnswerCancel == IDCANCEL);
 
 namespace {
 
-// The one place Pathmend shows a box; `kind` is a BoxKind.
-int ShowBox(const std::string& text, const std::string& title, unsigned kind) {
-  const int answer = MessageBoxA(nullptr, text.c_str(), title.c_str(), kind);
+// Pathmend has no window: its boxes stand alone, and one that cannot be shown is an error.
+int ShowOwnBox(const std::string& text, const std::string& title, BoxKind kind) {
+  const int answer = ShowBox(nullptr, kind, text, title);
   if (answer == 0) ThrowLastError();
   return answer;
 }
@@ -33,4 +29,4 @@ std::string AnsiToUtf8(const std::string& ansi) {
 
 }  // namespace
 
-PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowBox, AnsiToUtf8, GetACP(), RealFiles()}; }
+PlatformOps RealPlatformOps() { return {ThisProgramFolder, ShowOwnBox, AnsiToUtf8, GetACP(), RealFiles()}; }

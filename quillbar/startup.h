@@ -15,10 +15,6 @@
 #include "program_folder.h"
 #include "twips.h"
 
-// The kinds of message box Quillbar shows, each with its icon and buttons (the
-// styles Windows takes). Start-up's boxes are all errors.
-enum BoxKind : unsigned { kWarningBox = kBoxOk | kIconWarning, kErrorBox = kBoxOk | kIconStop };
-
 struct StartupOps {
   std::function<bool()> earlierInstanceRuns;
   // The process census: true when some process has exactly this image name.
@@ -32,6 +28,7 @@ struct StartupOps {
   std::function<ScreenTwips()> screenSize;
   // Every monitor of the desktop, the primary one first.
   std::function<std::vector<TwipArea>()> monitors;
+  // Start-up's boxes are all errors.
   std::function<void(const std::string& text, const std::string& title, BoxKind kind)> messageBox;
   // Opens a layout modeless (1 to 4); throws when the window cannot be made.
   std::function<void(int layout)> openLayout;

@@ -54,11 +54,11 @@ int main(int argc, char** argv) {
   LPOLESTR name = const_cast<LPOLESTR>(L"SendCommand");
   DISPID sendId = DISPID_UNKNOWN;
   if (FAILED(drawing->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &sendId))) return 1;
-  Bstr text(L"_Landscape\r");
+  const Bstr text = MakeBstr(L"_Landscape\r");
   auto bare = [&] {
     VARIANT arg;
     arg.vt = VT_BSTR;
-    arg.bstrVal = text;
+    arg.bstrVal = text.get();
     DISPPARAMS params{&arg, nullptr, 1, 0};
     if (FAILED(drawing->Invoke(sendId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                                nullptr)))

@@ -6,11 +6,11 @@
 
 #include "focus.h"
 #include "keyboard.h"
-#include "layout_window.h"
-#include "palette_paint.h"
 #include "palette_window.h"
-#include "com_holders.h"
+#include "com_result.h"
+#include "scoped_win.h"
 #include "system_dll.h"
+#include "twips_rect.h"
 #include "wide_text.h"
 
 namespace {

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "busy.h"
-#include "com_holders.h"
+#include "com_result.h"
+#include "scoped_win.h"
 #include "error.h"
 
 namespace {
@@ -46,10 +47,8 @@ std::vector<Release> others;    // the other releases running at the last choice
   if (hr == DISP_E_EXCEPTION) {
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
     const unsigned long number = info.scode ? static_cast<unsigned long>(info.scode) : info.wCode;
-    std::string description = info.bstrDescription ? Narrow(info.bstrDescription) : std::string();
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
+    const Bstr source(info.bstrSource), text(info.bstrDescription), helpFile(info.bstrHelpFile);
+    const std::string description = text ? Narrow(text.get()) : std::string();
     if (description.empty()) ThrowSystemError(number ? number : static_cast<unsigned long>(hr));
     throw SystemError(number, description);
   }
@@ -148,12 +147,13 @@ bool Busy(unsigned long error) { return error == kCallRejected || error == kRetr
 unsigned long ReadHwnd(IDispatch* app, DISPID& id, HWND& window) {
   Variant result, number;
   try {
-    Invoke(app, L"HWND", id, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+    Invoke(app, L"HWND", id, DISPATCH_PROPERTYGET, nullptr, 0, result.receive());
   } catch (const SystemError& e) {
     return Busy(e.number) || ServerGone(e.number) ? e.number : 0;
   }
-  if (SUCCEEDED(VariantChangeType(&number.v, &result.v, 0, VT_I8)))
-    window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.v.llVal));
+  VARIANT read = result.get();
+  if (SUCCEEDED(VariantChangeType(number.receive(), &read, 0, VT_I8)))
+    window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(number.get().llVal));
   return 0;
 }
 
@@ -182,13 +182,7 @@ struct WindowReading {
   CLSID clsid;
   HWND window = nullptr;
   unsigned long error = 0;
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  WindowReading() = default;
-  WindowReading(const WindowReading&) = delete;
-  WindowReading& operator=(const WindowReading&) = delete;
-  ~WindowReading() {
-    if (done) CloseHandle(done);
-  }
+  const ScopedKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 DWORD WINAPI ReadWindowOffThread(void* param) {
@@ -207,7 +201,7 @@ DWORD WINAPI ReadWindowOffThread(void* param) {
   } else {
     reading.error = static_cast<unsigned long>(E_FAIL);
   }
-  SetEvent(reading.done);
+  SetEvent(reading.done.get());
   return 0;
 }
 
@@ -221,15 +215,15 @@ unsigned long ReadMainWindowBehind(Release& r) {
     auto reading = std::make_shared<WindowReading>();
     reading->clsid = r.clsid;
     auto* share = new std::shared_ptr<WindowReading>(reading);
-    const HANDLE thread = reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr) : nullptr;
+    const ScopedKernelHandle thread(reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr)
+                                                  : nullptr);
     if (!thread) {
       delete share;
       return static_cast<unsigned long>(E_OUTOFMEMORY);
     }
-    CloseHandle(thread);
     r.reading = std::move(reading);
   }
-  if (WaitForSingleObject(r.reading->done, kBehindCallMs) != WAIT_OBJECT_0) return kNoAnswerYet;
+  if (WaitForSingleObject(r.reading->done.get(), kBehindCallMs) != WAIT_OBJECT_0) return kNoAnswerYet;
   const std::shared_ptr<WindowReading> reading = std::move(r.reading);
   if (reading->error) return reading->error;
   r.window = reading->window;
@@ -247,12 +241,11 @@ bool Shown(HWND window) { return window && IsWindowVisible(window) && !IsIconic(
 
 // A process of AutoCAD's, by its program's name.
 bool AutoCADProcess(DWORD process) {
-  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+  const ScopedKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
   if (!p) return false;
   wchar_t path[MAX_PATH];
   DWORD size = MAX_PATH;
-  const bool read = QueryFullProcessImageNameW(p, 0, path, &size);
-  CloseHandle(p);
+  const bool read = QueryFullProcessImageNameW(p.get(), 0, path, &size);
   const wchar_t* name = read ? std::wcsrchr(path, L'\\') : nullptr;
   return name && _wcsicmp(name + 1, L"acad.exe") == 0;
 }
@@ -344,6 +337,52 @@ void TakeReleaseInFront() {
   if (!front) ThrowSystemError(kCallRejected);  // waited out as a busy AutoCAD is
 }
 
+// The put-back after a hand-back. AutoCAD's thread raises its window when it
+// takes the activation, and that can come after it has answered any message of
+// ours (under Wine the raise comes back from the X server later still), so the
+// palette looks again on a timer and puts the window back once it has risen. It
+// never waits for AutoCAD: it only reads the z-order, and the move is posted.
+constexpr UINT kRaiseLookMs = 20;
+constexpr DWORD kRaiseWatchMs = 5000;
+struct RaiseWatch {
+  HWND acad = nullptr, above = nullptr;
+  std::vector<HWND> own;  // AutoCAD's own windows that stood above it, the lowest first
+  DWORD since = 0;
+  UINT_PTR timer = 0;
+};
+RaiseWatch watch;
+
+// True when window `a` stands above window `b` in the z-order.
+bool StandsAbove(HWND a, HWND b) {
+  for (HWND h = GetWindow(b, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+    if (h == a) return true;
+  return false;
+}
+
+void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
+  const RaiseWatch w = watch;
+  // Watched while AutoCAD keeps the keyboard: once the user works elsewhere,
+  // what is above what is theirs.
+  const bool live = IsWindow(w.acad) && IsWindow(w.above) && GetForegroundWindow() == w.acad;
+  const bool raised = live && StandsAbove(w.acad, w.above);
+  // Its own windows go back above it as they stood.
+  constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
+  if (raised) {
+    SetWindowPos(w.acad, w.above, 0, 0, 0, 0, kBack);
+    for (HWND h : w.own)
+      if (IsWindow(h)) SetWindowPos(h, w.above, 0, 0, 0, 0, kBack);
+  }
+  if (raised || !live || now - w.since > kRaiseWatchMs) {
+    KillTimer(nullptr, w.timer);
+    watch = {};
+  }
+}
+
+void WatchForRaise(HWND acad, HWND above, std::vector<HWND> own) {
+  if (watch.timer) KillTimer(nullptr, watch.timer);
+  watch = {acad, above, std::move(own), GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
+}
+
 }  // namespace
 
 bool AttachApplication() {
@@ -385,23 +424,23 @@ ComPtr<IDispatch> ActiveDocument() {
   // nothing after the delivery has to ask AutoCAD.
   if (const unsigned long error = TakeObjectAndWindow(acad)) ThrowSystemError(error);
   Variant result;
-  Invoke(acad.app.Get(), L"ActiveDocument", acad.activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, &result.v);
+  Invoke(acad.app.Get(), L"ActiveDocument", acad.activeDocumentId, DISPATCH_PROPERTYGET, nullptr, 0, result.receive());
+  const VARIANT v = result.get();
   ComPtr<IDispatch> drawing;
-  if (result.v.vt == VT_DISPATCH && result.v.pdispVal)
-    drawing = result.v.pdispVal;
-  else if (result.v.vt == VT_UNKNOWN && result.v.punkVal)
-    CheckHr(result.v.punkVal->QueryInterface(IID_PPV_ARGS(&drawing)));
+  if (v.vt == VT_DISPATCH && v.pdispVal)
+    drawing = v.pdispVal;
+  else if (v.vt == VT_UNKNOWN && v.punkVal)
+    CheckHr(v.punkVal->QueryInterface(IID_PPV_ARGS(&drawing)));
   return drawing;
 }
 
 void SendCommandTo(IDispatch* drawing, const std::string& text) {
-  const std::wstring wide = Widen(text);
   Variant arg;
-  arg.v.vt = VT_BSTR;
-  arg.v.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  if (!arg.v.bstrVal) ThrowSystemError(static_cast<unsigned long>(E_OUTOFMEMORY));
+  VARIANT& in = *arg.receive();
+  in.bstrVal = BstrFromAnsi(text).release();
+  in.vt = VT_BSTR;
   Variant ignored;
-  Invoke(drawing, L"SendCommand", acad.sendCommandId, DISPATCH_METHOD, &arg.v, 1, &ignored.v);
+  Invoke(drawing, L"SendCommand", acad.sendCommandId, DISPATCH_METHOD, &in, 1, ignored.receive());
 }
 
 HWND AcadMainWindow() { return acad.window; }
@@ -409,4 +448,27 @@ HWND AcadMainWindow() { return acad.window; }
 void ReleaseAutoCAD() {
   acad = Release{};
   others.clear();
+}
+
+bool HandKeyboardToAutoCAD() {
+  const HWND acad = AcadMainWindow();
+  if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
+  // Activation alone: nothing is raised. Activating brings a window to the top of
+  // its band, so AutoCAD goes back under the window of another program that was
+  // above it; AutoCAD's own windows above its main one (the command line, its
+  // palettes) are AutoCAD. The palette keeps its place in the topmost band.
+  DWORD acadProcess = 0;
+  GetWindowThreadProcessId(acad, &acadProcess);
+  const auto anotherProgramsWindow = [acadProcess](HWND h) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(h, &process);
+    return IsWindowVisible(h) && !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) && process != acadProcess;
+  };
+  std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
+  HWND above = GetWindow(acad, GW_HWNDPREV);
+  for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
+    if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
+  if (!SetForegroundWindow(acad)) return false;
+  if (above) WatchForRaise(acad, above, std::move(own));
+  return true;
 }

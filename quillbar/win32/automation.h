@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "com_holders.h"
+#include "scoped_win.h"
 
 // acadApp: the running object registered as "AutoCAD.Application" or, when that
 // finds none, the first one in the running object table whose class has a
@@ -30,6 +30,11 @@ void SendCommandTo(IDispatch* drawing, const std::string& text);
 // acadApp's main window (its HWND property) as ActiveDocument read it; null when
 // not read yet or it names no window. Asks AutoCAD nothing.
 HWND AcadMainWindow();
+
+// Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
+// is picked, without raising anything; false when that window is minimised,
+// hidden or unknown.
+bool HandKeyboardToAutoCAD();
 
 // Lets go of acadApp (program end).
 void ReleaseAutoCAD();

@@ -3,10 +3,12 @@
 #include "automation.h"
 #include "busy.h"
 #include "commands.h"
-#include "keyboard.h"
 #include "show_box.h"
+#include "startup.h"
 
 namespace {
+
+bool menuOpen = false;
 
 bool IsUserInput(UINT msg) {
   return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
@@ -56,7 +58,7 @@ void ChooseCommand(HWND palette, int layout, size_t index) {
   ops.send = [&](const std::string& text) { SendCommandTo(drawing.Get(), text); };
   ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
   ops.pause = [palette](unsigned ms) { return PauseWithPalettePainted(palette, ms); };
-  ops.warningBox = [palette](const std::string& text) { ShowBox(palette, kWarningBox, text); };
+  ops.warningBox = [palette](const std::string& text) { ShowBox(palette, kWarningBox, text, kProgramTitle); };
   const Delivery delivery = SendWhenFree(CommandText(layout, index), ops);
   if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
   // The command now asks for its input: the user types it into AutoCAD. After a
@@ -72,3 +74,7 @@ bool ShowWaitCursor() {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   return true;
 }
+
+bool PaletteTakesInput(HWND palette) { return !CommandPending() && !menuOpen && IsWindowEnabled(palette); }
+
+void NoteMenuOpen(bool open) { menuOpen = open; }

@@ -1,14 +1,12 @@
 #include "keyboard.h"
 
-#include <utility>
-#include <vector>
-
 #include "automation.h"
+#include "busy_wait.h"
 #include "focus.h"
 #include "palette.h"
-#include "palette_paint.h"
 #include "palette_window.h"
 #include "popup_menu.h"
+#include "twips_rect.h"
 
 namespace {
 
@@ -58,76 +56,7 @@ void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
   ShowPopupMenu(w, button.menu, at);
 }
 
-// The put-back after a hand-back. AutoCAD's thread raises its window when it
-// takes the activation, and that can come after it has answered any message of
-// ours (under Wine the raise comes back from the X server later still), so the
-// palette looks again on a timer and puts the window back once it has risen. It
-// never waits for AutoCAD: it only reads the z-order, and the move is posted.
-constexpr UINT kRaiseLookMs = 20;
-constexpr DWORD kRaiseWatchMs = 5000;
-struct RaiseWatch {
-  HWND acad = nullptr, above = nullptr;
-  std::vector<HWND> own;  // AutoCAD's own windows that stood above it, the lowest first
-  DWORD since = 0;
-  UINT_PTR timer = 0;
-};
-RaiseWatch watch;
-
-// True when window `a` stands above window `b` in the z-order.
-bool StandsAbove(HWND a, HWND b) {
-  for (HWND h = GetWindow(b, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
-    if (h == a) return true;
-  return false;
-}
-
-void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
-  const RaiseWatch w = watch;
-  // Watched while AutoCAD keeps the keyboard: once the user works elsewhere,
-  // what is above what is theirs.
-  const bool live = IsWindow(w.acad) && IsWindow(w.above) && GetForegroundWindow() == w.acad;
-  const bool raised = live && StandsAbove(w.acad, w.above);
-  // Its own windows go back above it as they stood.
-  constexpr UINT kBack = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS;
-  if (raised) {
-    SetWindowPos(w.acad, w.above, 0, 0, 0, 0, kBack);
-    for (HWND h : w.own)
-      if (IsWindow(h)) SetWindowPos(h, w.above, 0, 0, 0, 0, kBack);
-  }
-  if (raised || !live || now - w.since > kRaiseWatchMs) {
-    KillTimer(nullptr, w.timer);
-    watch = {};
-  }
-}
-
-void WatchForRaise(HWND acad, HWND above, std::vector<HWND> own) {
-  if (watch.timer) KillTimer(nullptr, watch.timer);
-  watch = {acad, above, std::move(own), GetTickCount(), SetTimer(nullptr, 0, kRaiseLookMs, LookForRaise)};
-}
-
 }  // namespace
-
-bool HandKeyboardToAutoCAD() {
-  const HWND acad = AcadMainWindow();
-  if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
-  // Activation alone: nothing is raised. Activating brings a window to the top of
-  // its band, so AutoCAD goes back under the window of another program that was
-  // above it; AutoCAD's own windows above its main one (the command line, its
-  // palettes) are AutoCAD. The palette keeps its place in the topmost band.
-  DWORD acadProcess = 0;
-  GetWindowThreadProcessId(acad, &acadProcess);
-  const auto anotherProgramsWindow = [acadProcess](HWND h) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(h, &process);
-    return IsWindowVisible(h) && !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) && process != acadProcess;
-  };
-  std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
-  HWND above = GetWindow(acad, GW_HWNDPREV);
-  for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
-    if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
-  if (!SetForegroundWindow(acad)) return false;
-  if (above) WatchForRaise(acad, above, std::move(own));
-  return true;
-}
 
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {
   opening.keys = closing.keys;

@@ -22,16 +22,11 @@ void OnUpdateUiState(PaletteWindow& w, WPARAM wp);
 // kDefaultActionMessage: runs the default action of accessible child `child`.
 void OnDefaultAction(PaletteWindow& w, WPARAM child);
 
-// Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
-// is picked, without raising anything; false when that window is minimised,
-// hidden or unknown.
-bool HandKeyboardToAutoCAD();
-
 // Moves the focus to stop `stop` and tells screen readers.
 void SetFocusStop(PaletteWindow& w, int stop);
 
 // Does what a click on focus stop `stop` does, unless the palette takes no input
-// now (PaletteTakesInput); may close the window.
+// now (PaletteTakesInput, busy_wait.h); may close the window.
 void ActivateStop(PaletteWindow& w, int stop);
 
 // Posted to a layout window to run the default action of accessible child `wParam`

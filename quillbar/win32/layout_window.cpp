@@ -21,6 +21,7 @@
 #include "palette_window.h"
 #include "popup_menu.h"
 #include "state.h"
+#include "twips_rect.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "automation.h"
-#include "com_holders.h"
+#include "com_result.h"
+#include "scoped_win.h"
 #include "error_report.h"
 #include "message_filter.h"
 #include "platform.h"
-#include "scoped_win.h"
 #include "startup.h"
 #include "system_dll.h"
 

@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "busy.h"
-#include "com_holders.h"
+#include "com_result.h"
 
 static_assert(kServerCallRejected == SERVERCALL_REJECTED && kServerCallRetryLater == SERVERCALL_RETRYLATER);
 static_assert(kCallRejected == static_cast<unsigned long>(RPC_E_CALL_REJECTED) &&

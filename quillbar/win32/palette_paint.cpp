@@ -3,7 +3,7 @@
 #include "caption_fonts.h"
 #include "focus.h"
 #include "pictures.h"
-#include "twips.h"
+#include "twips_rect.h"
 
 namespace {
 
@@ -65,11 +65,6 @@ void PaintControl(HDC dc, const ControlDef& c, const PaletteWindow& w) {
 }
 
 }  // namespace
-
-RECT PixelRect(const TwipRect& r, int dpi) {
-  const PixelEdges e = TwipsToPixelEdges(r, dpi);
-  return {e.left, e.top, e.right, e.bottom};
-}
 
 void MakePaletteFonts(PaletteWindow& w) {
   w.fonts[0].reset(MakeCaptionFont(*w.def, FontId::Default, w.dpi));

@@ -14,6 +14,3 @@ void PreparePictures(const PaletteWindow& w);
 
 // Answers WM_PAINT.
 void PaintPalette(const PaletteWindow& w);
-
-// Twips of a window at `dpi` as a pixel RECT (TwipsToPixelEdges).
-RECT PixelRect(const TwipRect& r, int dpi);

@@ -7,7 +7,6 @@
 #include <array>
 #include <string>
 
-#include "com_holders.h"
 #include "commands.h"
 #include "layouts.h"
 #include "palette.h"

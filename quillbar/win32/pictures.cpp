@@ -7,6 +7,7 @@
 
 #include "art_ids.h"
 #include "error.h"
+#include "scoped_win.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ Picture Decode(int resourceId) {
   return picture;
 }
 
-HBITMAP ToBitmap(const Picture& picture) {
+ScopedBitmap ToBitmap(const Picture& picture) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = picture.width;
@@ -66,7 +67,7 @@ HBITMAP ToBitmap(const Picture& picture) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ScopedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) ThrowLastError();
   std::copy(picture.bgra.begin(), picture.bgra.end(), static_cast<uint8_t*>(bits));
   return bitmap;
@@ -82,9 +83,9 @@ const Picture& NaturalPicture(PictureId id) {
 }
 
 HBITMAP PictureBitmap(PictureId id, int width, int height) {
-  static std::map<std::tuple<PictureId, int, int>, HBITMAP> bitmaps;
+  static std::map<std::tuple<PictureId, int, int>, ScopedBitmap> bitmaps;
   const auto key = std::make_tuple(id, width, height);
   auto it = bitmaps.find(key);
   if (it == bitmaps.end()) it = bitmaps.emplace(key, ToBitmap(Resample(NaturalPicture(id), width, height))).first;
-  return it->second;
+  return it->second.get();
 }

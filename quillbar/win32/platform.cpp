@@ -2,11 +2,11 @@
 
 #include "automation.h"
 #include "census.h"
-#include "com_holders.h"
+#include "com_result.h"
+#include "scoped_win.h"
 #include "layout_window.h"
 #include "monitors.h"
 #include "program_folder.h"
-#include "scoped_kernel_handle.h"
 #include "show_box.h"
 
 bool EarlierInstanceRuns() {

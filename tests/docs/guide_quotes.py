@@ -95,9 +95,9 @@ def function_body(root, program, name):
 def box_texts(root):
     """Every box the programs can show, as the pieces of text it is made of.
 
-    The programs show boxes only through MessageBoxA and the seams that wrap it
-    (messageBox, warningBox, Pathmend's Box, and tell, the palette's delivery
-    path). Each call to one of those is a box: the string literals in its
+    The programs show boxes only through ShowBox (common/show_box.h, both
+    programs' one call of MessageBoxA) and the seams that wrap it (messageBox,
+    warningBox, Pathmend's Box, and tell, the palette's delivery path). Each call to one of those is a box: the string literals in its
     arguments (text and title) are pieces of it, and so are the literals of
     each function named ...Text that its arguments call, followed into the
     ...Text functions that one calls in turn. Calls that pass on a variable are
@@ -107,7 +107,7 @@ def box_texts(root):
     for program in ("quillbar", "pathmend"):
         for path in sorted((root / program).rglob("*.cpp")):
             code = path.read_text()
-            for m in re.finditer(r"\b(?:MessageBoxA|messageBox|warningBox|Box|tell)\(([^;]*)", code):
+            for m in re.finditer(r"\b(?:MessageBoxA|ShowBox|messageBox|warningBox|Box|tell)\(([^;]*)", code):
                 pieces, todo, seen = literals(m.group(1)), re.findall(r"\b(\w+Text)\(", m.group(1)), set()
                 while todo:
                     name = todo.pop()

@@ -262,7 +262,7 @@ TEST_F(Run, RecordsTheFolderBeforeReporting) {
   WriteBytes(ini, Ini("C:\\Apps\\Vesk\\"));
   std::string iniAtSecondBox;
   const auto show = desktop->platform.messageBox;
-  desktop->platform.messageBox = [&](const std::string& text, const std::string& title, unsigned style) {
+  desktop->platform.messageBox = [&](const std::string& text, const std::string& title, BoxKind style) {
     if (Boxes().size() == 1) iniAtSecondBox = ReadBytes(ini);
     return show(text, title, style);
   };

@@ -7,7 +7,7 @@
 
 #include "busy.h"
 #include "census.h"
-#include "com_holders.h"
+#include "com_result.h"
 #include "message_filter.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "ini.h"
 
 #ifdef _WIN32
-#include "scoped_kernel_handle.h"
+#include "scoped_win.h"
 #endif
 
 namespace {
