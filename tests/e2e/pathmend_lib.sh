@@ -9,7 +9,7 @@ pm_folder() {
   mkdir -p "$PM_DIR"
   cp "$PATHMEND_EXE" "$PM_DIR/Pathmend.exe"
   : >"$PM_DIR/Vesk.dvb"
-  PM_WIN=$(winepath -w "$PM_DIR" | tr -d '\r\n')
+  PM_WIN=$(winpath "$PM_DIR")
   PM_NEW="${PM_WIN//\\//}/Vesk.dvb"
   PM_LSP=$PM_DIR/Vesk.lsp
   PM_INI=$PM_DIR/Vesk.ini

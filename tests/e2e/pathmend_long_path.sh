@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/pathmend_lib.sh"
 e2e_setup
-base=$(winepath -w "$E2E_DIR" | tr -d '\r\n')
+base=$(winpath "$E2E_DIR")
 # The last piece is at least one "x", whatever the length of the build folder: a piece
 # ending in "/" would make an empty folder name.
 parent="" piece="A folder with a rather long name for the add-on of this office"

@@ -8,8 +8,6 @@ e2e_after_setup() {
   [ -n "$LAYOUT_CLASS" ] || { echo "FAIL: vdriver facts named no window class"; exit 1; }
 }
 
-# A Linux path as the Wine prefix sees it (drive Z: is the root).
-winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # A fresh program folder with its own copy of Quillbar.exe, in $APP.
 fresh_app() {

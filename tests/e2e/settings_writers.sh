@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 if [ "${INI_WRITER_WINE:-0}" = 1 ]; then
   e2e_setup
   RUNNER=(wine)
-  win() { winepath -w "$1" | tr -d '\r\n'; }
+  win() { winpath "$1"; }
 else
   E2E_DIR=$VESK_ROOT/build/e2e/settings_writers-native
   rm -rf "$E2E_DIR" && mkdir -p "$E2E_DIR"
