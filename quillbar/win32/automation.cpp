@@ -11,6 +11,7 @@
 #include "com_result.h"
 #include "scoped_win.h"
 #include "error.h"
+#include "z_order.h"
 
 namespace {
 
@@ -231,14 +232,6 @@ unsigned long ReadMainWindowBehind(Release& r) {
   return 0;
 }
 
-DWORD ProcessOf(HWND window) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  return process;
-}
-
-bool Shown(HWND window) { return window && IsWindowVisible(window) && !IsIconic(window); }
-
 // A process of AutoCAD's, by its program's name.
 bool AutoCADProcess(DWORD process) {
   const ScopedKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
@@ -255,17 +248,16 @@ bool AutoCADProcess(DWORD process) {
 std::vector<int> WindowsByRelease(const std::vector<Release>& releases, bool busyUnread) {
   std::vector<DWORD> processes;
   for (const Release& r : releases) processes.push_back(r.window && IsWindow(r.window) ? ProcessOf(r.window) : 0);
-  const DWORD ownProcess = GetCurrentProcessId();
   std::vector<int> windows;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (!Shown(h) || (GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST)) continue;
+  FromTheTop([&](HWND h) {
+    if (!Shown(h) || Topmost(h) || PalettesOwn(h)) return false;
     const DWORD process = ProcessOf(h);
-    if (process == ownProcess) continue;
     const auto known = std::find(processes.begin(), processes.end(), process);
     windows.push_back(known != processes.end() ? static_cast<int>(known - processes.begin())
                       : busyUnread && AutoCADProcess(process) ? kUnknownAutoCAD
                                                               : kOtherProgram);
-  }
+    return false;
+  });
   return windows;
 }
 
@@ -273,17 +265,12 @@ std::vector<int> WindowsByRelease(const std::vector<Release>& releases, bool bus
 // but its own process's, the palette's and topmost ones: no other release can
 // be further up, and the running object table need not be walked.
 bool AttachedInFront() {
-  DWORD acadProcess = 0, ownProcess = GetCurrentProcessId();
-  if (!Shown(acad.window) || !GetWindowThreadProcessId(acad.window, &acadProcess)) return false;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (h == acad.window) return true;
-    DWORD process = 0;
-    GetWindowThreadProcessId(h, &process);
-    if (Shown(h) && process != acadProcess && process != ownProcess &&
-        !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST))
-      return false;
-  }
-  return false;
+  const DWORD acadProcess = Shown(acad.window) ? ProcessOf(acad.window) : 0;
+  if (!acadProcess) return false;
+  const HWND first = FromTheTop([&](HWND h) {
+    return h == acad.window || (Shown(h) && !Topmost(h) && !PalettesOwn(h) && ProcessOf(h) != acadProcess);
+  });
+  return first == acad.window;
 }
 
 // A kept release that is still the table's entry `e`: registered at the same
@@ -354,9 +341,7 @@ RaiseWatch watch;
 
 // True when window `a` stands above window `b` in the z-order.
 bool StandsAbove(HWND a, HWND b) {
-  for (HWND h = GetWindow(b, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
-    if (h == a) return true;
-  return false;
+  return UpFrom(b, [a](HWND h) { return h == a; }) != nullptr;
 }
 
 void CALLBACK LookForRaise(HWND, UINT, UINT_PTR, DWORD now) {
@@ -452,22 +437,19 @@ void ReleaseAutoCAD() {
 
 bool HandKeyboardToAutoCAD() {
   const HWND acad = AcadMainWindow();
-  if (!acad || !IsWindowVisible(acad) || IsIconic(acad)) return false;
+  if (!Shown(acad)) return false;
   // Activation alone: nothing is raised. Activating brings a window to the top of
   // its band, so AutoCAD goes back under the window of another program that was
   // above it; AutoCAD's own windows above its main one (the command line, its
   // palettes) are AutoCAD. The palette keeps its place in the topmost band.
-  DWORD acadProcess = 0;
-  GetWindowThreadProcessId(acad, &acadProcess);
-  const auto anotherProgramsWindow = [acadProcess](HWND h) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(h, &process);
-    return IsWindowVisible(h) && !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) && process != acadProcess;
-  };
+  const DWORD acadProcess = ProcessOf(acad);
   std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
-  HWND above = GetWindow(acad, GW_HWNDPREV);
-  for (; above && !anotherProgramsWindow(above); above = GetWindow(above, GW_HWNDPREV))
-    if (IsWindowVisible(above) && !(GetWindowLongPtrA(above, GWL_EXSTYLE) & WS_EX_TOPMOST)) own.push_back(above);
+  const HWND above = UpFrom(acad, [&](HWND h) {
+    if (!IsWindowVisible(h) || Topmost(h)) return false;
+    if (ProcessOf(h) != acadProcess) return true;
+    own.push_back(h);
+    return false;
+  });
   if (!SetForegroundWindow(acad)) return false;
   if (above) WatchForRaise(acad, above, std::move(own));
   return true;

@@ -7,27 +7,20 @@
 #include "palette_window.h"
 #include "popup_menu.h"
 #include "twips_rect.h"
+#include "z_order.h"
 
 namespace {
-
-bool OwnWindow(HWND h) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  return pid == GetCurrentProcessId();
-}
 
 // The window that was active before the palette, else the front-most other
 // window a user could be working in: a visible, titled, not-topmost one (so not
 // the taskbar or another tool's palette).
 HWND WindowBefore(const PaletteWindow& w) {
   if (w.keys.before && IsWindow(w.keys.before) && IsWindowVisible(w.keys.before)) return w.keys.before;
-  for (HWND h = GetWindow(w.hwnd, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE), ex = GetWindowLongPtrA(h, GWL_EXSTYLE);
-    if (!OwnWindow(h) && IsWindowVisible(h) && !IsIconic(h) && (style & WS_CAPTION) == WS_CAPTION &&
-        !(ex & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW)))
-      return h;
-  }
-  return nullptr;
+  return FromTheTop([](HWND h) {
+    return !PalettesOwn(h) && Shown(h) && !Topmost(h) &&
+           (GetWindowLongPtrA(h, GWL_STYLE) & WS_CAPTION) == WS_CAPTION &&
+           !(GetWindowLongPtrA(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  });
 }
 
 void ShowCues(PaletteWindow& w) {
@@ -82,7 +75,7 @@ void ActivateStop(PaletteWindow& w, int stop) {
 
 void OnActivate(PaletteWindow& w, WPARAM wp, LPARAM lp) {
   // Activation between the palette's own windows (a switch, a menu) keeps the first one.
-  if (LOWORD(wp) != WA_INACTIVE && lp && !OwnWindow(reinterpret_cast<HWND>(lp)))
+  if (LOWORD(wp) != WA_INACTIVE && lp && !PalettesOwn(reinterpret_cast<HWND>(lp)))
     w.keys.before = reinterpret_cast<HWND>(lp);
 }
 
