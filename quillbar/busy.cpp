@@ -52,6 +52,8 @@ struct PendingCommand {
 
 bool ServerGone(unsigned long error) { return GoneDuringRead(error); }
 
+bool ServerBusy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
+
 std::optional<size_t> ReleaseInFront(const std::vector<int>& windows, bool busyUnread) {
   for (int w : windows) {
     if (w >= 0) return static_cast<size_t>(w);
@@ -61,7 +63,7 @@ std::optional<size_t> ReleaseInFront(const std::vector<int>& windows, bool busyU
 }
 
 NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried) {
-  if (error == kCallRejected || error == kRetryLater)
+  if (ServerBusy(error))
     return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? NextStep::TryAgain : NextStep::BusyBox;
   switch (call) {
     case AcadCall::SendCommand:

@@ -27,6 +27,9 @@ inline constexpr unsigned kBusyPauseMs = 150;     // between two tries
 // A failure that means AutoCAD's object is gone (its process ended or was
 // disconnected), so a read of it can be dropped and done elsewhere.
 bool ServerGone(unsigned long error);
+// The answer of an AutoCAD that is busy (a command or dialog runs): the call did
+// not run, and may be tried again.
+bool ServerBusy(unsigned long error);
 
 // Which of several running AutoCAD releases a choice goes to. `windows` are the
 // shown windows a user can be working in, from the top of the z-order down (the

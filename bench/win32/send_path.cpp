@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "automation.h"
+#include "releases.h"
 #include "busy_wait.h"
 #include "commands.h"
 #include "message_filter.h"

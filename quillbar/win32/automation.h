@@ -1,40 +1,30 @@
-// Late-bound automation of AutoCAD. The application object (acadApp) is held from
-// the attach on and replaced when the palette attaches again, or when another
-// AutoCAD release that runs beside it is in front at a choice; a drawing is read
-// afresh for each command and never kept.
+// The late-bound calls on AutoCAD's objects: a member's number, Invoke, the error
+// a failed call carries, and the calls the palette makes. Keeps nothing: each call
+// is given its object and the place where that object's member number is kept.
 #pragma once
 #include <string>
 
 #include "scoped_win.h"
 
-// acadApp: the running object registered as "AutoCAD.Application" or, when that
-// finds none, the first one in the running object table whose class has a
-// versioned ProgID ("AutoCAD.Application.24"). AutoCAD is never launched. False
-// when no AutoCAD is registered; other failures throw SystemError.
-bool AttachApplication();
+// object.name(args...) by name, its member number looked up once into `id` (an
+// object's numbers stay fixed for its life, and every drawing of one AutoCAD is of
+// one type); the arguments in DISPPARAMS order (last first). Throws SystemError
+// with the call's error: AutoCAD's own number and description when it raised one.
+void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARIANT* args, UINT count,
+            VARIANT* result);
 
-// With several AutoCAD releases in the running object table, acadApp first
-// becomes the one whose windows are highest in the z-order (one without a shown
-// main window comes last); a release closed and started again is attached anew,
-// and one whose main window cannot be read yet because it is busy is waited for
-// as a busy AutoCAD is (the busy error is thrown). With one, nothing more is asked
-// of it. Then acadApp's main window, once per application object, and its
-// ActiveDocument; null when it yields no object. Throws SystemError with the
-// call's error (AutoCAD's own number and description when it raised one).
-ComPtr<IDispatch> ActiveDocument();
+// The running object registered for class `clsid` (the first one, where two
+// copies registered one class); null when none is registered.
+ComPtr<IDispatch> RunningObject(const CLSID& clsid);
+
+// AutoCAD's main window, its HWND property; null for an AutoCAD without the
+// property. Throws SystemError when AutoCAD is busy or gone.
+HWND ReadMainWindow(IDispatch* app, DISPID& id);
+
+// The application's ActiveDocument; null when it yields no object. Throws
+// SystemError (AutoCAD has no drawing open, is busy or gone).
+ComPtr<IDispatch> ReadActiveDocument(IDispatch* app, DISPID& id);
 
 // Calls SendCommand on the drawing with the text; returns when the call returns.
 // Throws SystemError with the call's error.
-void SendCommandTo(IDispatch* drawing, const std::string& text);
-
-// acadApp's main window (its HWND property) as ActiveDocument read it; null when
-// not read yet or it names no window. Asks AutoCAD nothing.
-HWND AcadMainWindow();
-
-// Gives AutoCAD's main window the keyboard, as its own palettes do after a tool
-// is picked, without raising anything; false when that window is minimised,
-// hidden or unknown.
-bool HandKeyboardToAutoCAD();
-
-// Lets go of acadApp (program end).
-void ReleaseAutoCAD();
+void SendCommand(IDispatch* drawing, DISPID& id, const std::string& text);

@@ -1,8 +1,9 @@
 #include "busy_wait.h"
 
-#include "automation.h"
 #include "busy.h"
 #include "commands.h"
+#include "hand_back.h"
+#include "releases.h"
 #include "show_box.h"
 #include "startup.h"
 
@@ -63,7 +64,7 @@ void ChooseCommand(HWND palette, int layout, size_t index) {
   if (delivery == Delivery::Ignored || delivery == Delivery::Abandoned) return;
   // The command now asks for its input: the user types it into AutoCAD. After a
   // box the keyboard stays with the palette.
-  if (delivery == Delivery::Sent) HandKeyboardToAutoCAD();
+  if (delivery == Delivery::Sent) HandKeyboardToAutoCAD(AcadMainWindow());
   // The control under the pointer shows its own cursor again.
   if (IsWindow(palette) && PointerOver(palette))
     SendMessageA(palette, WM_SETCURSOR, reinterpret_cast<WPARAM>(palette), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

@@ -1,11 +1,12 @@
 #include "keyboard.h"
 
-#include "automation.h"
 #include "busy_wait.h"
 #include "focus.h"
+#include "hand_back.h"
 #include "palette.h"
 #include "palette_window.h"
 #include "popup_menu.h"
+#include "releases.h"
 #include "twips_rect.h"
 #include "z_order.h"
 
@@ -105,7 +106,7 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       // Handing the keyboard over deactivates the palette, and what runs then
       // may close the window and free `w`: it is looked at again first.
       const HWND hwnd = w.hwnd;
-      if (!HandKeyboardToAutoCAD() && IsWindow(hwnd))
+      if (!HandKeyboardToAutoCAD(AcadMainWindow()) && IsWindow(hwnd))
         if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
     }

@@ -2,12 +2,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "automation.h"
 #include "com_result.h"
 #include "scoped_win.h"
 #include "error_report.h"
 #include "message_filter.h"
 #include "platform.h"
+#include "releases.h"
 #include "startup.h"
 #include "system_dll.h"
 

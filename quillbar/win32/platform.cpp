@@ -1,12 +1,12 @@
 #include "platform.h"
 
-#include "automation.h"
 #include "census.h"
 #include "com_result.h"
 #include "scoped_win.h"
 #include "layout_window.h"
 #include "monitors.h"
 #include "program_folder.h"
+#include "releases.h"
 #include "show_box.h"
 
 bool EarlierInstanceRuns() {
