@@ -41,7 +41,11 @@ void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARI
 ComPtr<IDispatch> RunningObject(const CLSID& clsid) {
   ComPtr<IUnknown> running;
   ComPtr<IDispatch> app;
-  if (SUCCEEDED(GetActiveObject(clsid, nullptr, running.GetAddressOf()))) CheckHr(running.As(&app));
+  const HRESULT hr = GetActiveObject(clsid, nullptr, running.GetAddressOf());
+  if (hr == MK_E_UNAVAILABLE) return nullptr;
+  // A busy AutoCAD can refuse even the hand-over of its object.
+  CheckHr(hr);
+  CheckHr(running.As(&app));
   return app;
 }
 

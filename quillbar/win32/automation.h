@@ -14,7 +14,8 @@ void Invoke(IDispatch* object, const wchar_t* name, DISPID& id, WORD flags, VARI
             VARIANT* result);
 
 // The running object registered for class `clsid` (the first one, where two
-// copies registered one class); null when none is registered.
+// copies registered one class); null when none is registered. Throws SystemError
+// for any other failure (a busy AutoCAD's refusal among them).
 ComPtr<IDispatch> RunningObject(const CLSID& clsid);
 
 // AutoCAD's main window, its HWND property; null for an AutoCAD without the
