@@ -54,14 +54,6 @@ bool ServerGone(unsigned long error) { return GoneDuringRead(error); }
 
 bool ServerBusy(unsigned long error) { return error == kCallRejected || error == kRetryLater; }
 
-std::optional<size_t> ReleaseInFront(const std::vector<int>& windows, bool busyUnread) {
-  for (int w : windows) {
-    if (w >= 0) return static_cast<size_t>(w);
-    if (w == kUnknownAutoCAD && busyUnread) return std::nullopt;
-  }
-  return 0;
-}
-
 NextStep AnswerFailure(AcadCall call, unsigned long error, uint64_t elapsedMs, const DeliveryTries& tried) {
   if (ServerBusy(error))
     return elapsedMs + kBusyPauseMs <= kBusyBudgetMs ? NextStep::TryAgain : NextStep::BusyBox;

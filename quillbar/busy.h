@@ -13,9 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
-#include <vector>
 
 // The two answers of a busy server.
 inline constexpr unsigned long kCallRejected = 0x80010001;  // RPC_E_CALL_REJECTED
@@ -30,18 +28,6 @@ bool ServerGone(unsigned long error);
 // The answer of an AutoCAD that is busy (a command or dialog runs): the call did
 // not run, and may be tried again.
 bool ServerBusy(unsigned long error);
-
-// Which of several running AutoCAD releases a choice goes to. `windows` are the
-// shown windows a user can be working in, from the top of the z-order down (the
-// palette's own and topmost ones left out), each as the number of the release
-// whose process shows it (its main window, or one of its own above it), or:
-inline constexpr int kOtherProgram = -1;    // a window of no AutoCAD
-inline constexpr int kUnknownAutoCAD = -2;  // of an AutoCAD whose main window is not known
-// The first window of a known release wins; with no such window, release 0 (the
-// attached one). While a release whose main window cannot be read is busy
-// (`busyUnread`), an unknown AutoCAD's window above may be that release's, and the
-// answer is to wait for it (nullopt); one further down does not matter.
-std::optional<size_t> ReleaseInFront(const std::vector<int>& windows, bool busyUnread);
 
 // The calls of one delivery, in their order.
 enum class AcadCall { Attach, ActiveDocument, SendCommand };

@@ -11,6 +11,7 @@
 #include "busy.h"
 #include "com_result.h"
 #include "error.h"
+#include "release_in_front.h"
 #include "z_order.h"
 
 namespace {
