@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "releases.h"
-#include "busy_wait.h"
+#include "choose_command.h"
 #include "commands.h"
 #include "message_filter.h"
 

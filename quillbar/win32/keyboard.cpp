@@ -1,6 +1,6 @@
 #include "keyboard.h"
 
-#include "busy_wait.h"
+#include "choose_command.h"
 #include "focus.h"
 #include "hand_back.h"
 #include "palette.h"

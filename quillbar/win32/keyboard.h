@@ -26,7 +26,7 @@ void OnDefaultAction(PaletteWindow& w, WPARAM child);
 void SetFocusStop(PaletteWindow& w, int stop);
 
 // Does what a click on focus stop `stop` does, unless the palette takes no input
-// now (PaletteTakesInput, busy_wait.h); may close the window.
+// now (PaletteTakesInput, choose_command.h); may close the window.
 void ActivateStop(PaletteWindow& w, int stop);
 
 // Posted to a layout window to run the default action of accessible child `wParam`

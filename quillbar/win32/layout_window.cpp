@@ -9,7 +9,7 @@
 
 #include "accessible.h"
 #include "art_ids.h"
-#include "busy_wait.h"
+#include "choose_command.h"
 #include "commands.h"
 #include "error.h"
 #include "error_report.h"

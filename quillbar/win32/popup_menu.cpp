@@ -1,6 +1,6 @@
 #include "popup_menu.h"
 
-#include "busy_wait.h"
+#include "choose_command.h"
 
 void ShowPopupMenu(PaletteWindow& w, MenuId menu, const RECT& button) {
   // The owner must be in front, or the menu does not close when the user clicks elsewhere.

@@ -1,4 +1,4 @@
-#include "busy_wait.h"
+#include "choose_command.h"
 
 #include "busy.h"
 #include "commands.h"
