@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "error.h"
+#include "release_in_front.h"
 #include "state.h"
 
 namespace {
@@ -120,7 +121,13 @@ Delivery SendWhenFree(const std::string& commandText, const DeliveryOps& ops) {
         call = AcadCall::ActiveDocument;
       }
       if (call == AcadCall::ActiveDocument) {
-        if (!ops.readActiveDocument()) return tell(NoDrawingBoxText(commandText), Delivery::NoDrawing);
+        switch (ops.readActiveDocument()) {
+          case DrawingRead::Found: break;
+          case DrawingRead::NoDrawing: return tell(NoDrawingBoxText(commandText), Delivery::NoDrawing);
+          case DrawingRead::SecondCopy:
+            return tell(SecondCopyBoxText(CommandName(commandText)), Delivery::Unreachable);
+          case DrawingRead::OtherElevation: return tell(ElevationBoxText(), Delivery::Unreachable);
+        }
         call = AcadCall::SendCommand;
       }
       ops.send(commandText);

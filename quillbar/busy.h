@@ -57,13 +57,21 @@ inline constexpr unsigned long kServerCallRejected = 1;    // SERVERCALL_REJECTE
 inline constexpr unsigned long kServerCallRetryLater = 2;  // SERVERCALL_RETRYLATER
 long RetryRejectedCallAnswer(unsigned long rejectType, uint64_t elapsedMs);
 
+// What reading the drawing in front found, when the read did not fail.
+enum class DrawingRead {
+  Found,
+  NoDrawing,       // AutoCAD has no drawing open
+  SecondCopy,      // the user works in a second copy of a release, which the palette cannot reach
+  OtherElevation,  // the user works in an AutoCAD started with other rights than the palette
+};
+
 // The calls on AutoCAD throw SystemError with the call's error.
 struct DeliveryOps {
   // Attaches to the running AutoCAD as start-up does; false when none is registered.
   std::function<bool()> attach;
-  // Reads the application's ActiveDocument and keeps it for `send`; false when it
-  // yields no object.
-  std::function<bool()> readActiveDocument;
+  // Reads the ActiveDocument of the AutoCAD the user works in and keeps it for
+  // `send`; or says why there is none to send to.
+  std::function<DrawingRead()> readActiveDocument;
   // SendCommand on the drawing just read.
   std::function<void(const std::string& text)> send;
   std::function<uint64_t()> clockMs;
@@ -79,6 +87,7 @@ enum class Delivery {
   GaveUp,      // busy throughout: its box was shown
   NoDrawing,   // its box was shown
   NotRunning,  // its box was shown
+  Unreachable,  // the AutoCAD in front is one the palette cannot reach: its box was shown
   Abandoned,   // the palette went away while waiting: nothing more was tried
 };
 

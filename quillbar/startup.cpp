@@ -47,9 +47,15 @@ StartupOutcome Main(const StartupOps& ops) {
     outcome = StartupOutcome::FolderUnspellable;
   } else {
     s.appFolder = folder.path;
-    // From the attach on, every failure ends start-up without a message.
+    // From the attach on, every failure ends start-up without a message, but
+    // for an AutoCAD that runs with other rights: no wait makes that one reachable.
     try {
-      ops.attachApplication();
+      try {
+        ops.attachApplication();
+      } catch (...) {
+        if (ElevationDiffers(ops.paletteElevation(), ops.acadElevation())) outcome = StartupOutcome::OtherElevation;
+        throw;
+      }
       s.iniPath = IniFilePath(s.appFolder);
       const PaletteSettings saved = LoadPaletteSettings(s.iniPath, ops.files);
       const ScreenTwips screen = ops.screenSize();
@@ -64,7 +70,7 @@ StartupOutcome Main(const StartupOps& ops) {
       ops.openLayout(LayoutForNumber(s.currentLayout));
       return StartupOutcome::Started;
     } catch (...) {
-      outcome = StartupOutcome::Failed;
+      if (outcome == StartupOutcome::OtherElevation) ops.messageBox(ElevationBoxText(), kProgramTitle, kErrorBox);
     }
   }
   // Closing step: whatever got opened is closed again.

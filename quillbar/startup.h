@@ -13,6 +13,7 @@
 
 #include "message_box.h"
 #include "program_folder.h"
+#include "release_in_front.h"
 #include "twips.h"
 
 struct StartupOps {
@@ -25,6 +26,12 @@ struct StartupOps {
   // Fills acadApp from the running AutoCAD; throws when none is registered. No
   // drawing is read: AutoCAD may still be on its start screen.
   std::function<void()> attachApplication;
+  // Whether the palette runs elevated, and the first acad.exe of this session
+  // whose elevation differs from it (else the palette's own), asked only where
+  // the attach failed: an elevated AutoCAD's object is out of reach of a palette
+  // that is not, and the other way round.
+  std::function<Elevation()> paletteElevation;
+  std::function<Elevation()> acadElevation;
   std::function<ScreenTwips()> screenSize;
   // Every monitor of the desktop, the primary one first.
   std::function<std::vector<TwipArea>()> monitors;
@@ -42,6 +49,7 @@ enum class StartupOutcome {
   AlreadyRunning,  // an earlier instance runs: its box was shown
   AutoCADAbsent,   // no process "acad.exe": its box was shown
   FolderUnspellable,  // the ANSI code page cannot spell the program's folder: its box was shown
+  OtherElevation,  // the attach failed and AutoCAD runs with other rights: its box was shown
   Failed,          // attach, settings or window failed: ended silently
   Started,         // one layout window is open
 };

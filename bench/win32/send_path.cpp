@@ -49,8 +49,8 @@ int main(int argc, char** argv) {
   const size_t land = *CommandIndexForItem("mnuLAND");
 
   // The bare loop: one drawing, SendCommand's DISPID resolved once.
-  ComPtr<IDispatch> drawing = ActiveDocument();
-  if (!drawing) return 1;
+  ComPtr<IDispatch> drawing;
+  if (ActiveDocument(ChoiceContext{}, drawing) != DrawingRead::Found) return 1;
   LPOLESTR name = const_cast<LPOLESTR>(L"SendCommand");
   DISPID sendId = DISPID_UNKNOWN;
   if (FAILED(drawing->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &sendId))) return 1;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
       std::exit(2);
   };
   // The palette's path; no window owns it, so no box can be shown.
-  auto palette = [&] { ChooseCommand(nullptr, 1, land); };
+  auto palette = [&] { ChooseCommand(nullptr, 1, land, nullptr); };
 
   Timed(count / 10, bare);  // warm-up
   Timed(count / 10, palette);

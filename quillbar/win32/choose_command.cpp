@@ -1,5 +1,7 @@
 #include "choose_command.h"
 
+#include <vector>
+
 #include "busy.h"
 #include "commands.h"
 #include "hand_back.h"
@@ -21,12 +23,14 @@ bool PointerOver(HWND palette) {
   return GetCursorPos(&at) && WindowFromPoint(at) == palette;
 }
 
-// Waits `ms` while the palette keeps painting. Mouse and keys are dropped: a
+// Waits `ms` while the palette keeps painting, or less once every one of
+// `handles` is signalled, where there are any. Mouse and keys are dropped: a
 // click now would act on a palette that is still busy with the last one. False
 // when the palette was closed meanwhile (taskbar, End task): the command is then
 // not tried again.
-bool PauseWithPalettePainted(HWND palette, unsigned ms) {
+bool PauseWithPalettePainted(HWND palette, unsigned ms, std::vector<HANDLE> handles = {}) {
   if (PointerOver(palette)) SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const bool untilSignalled = !handles.empty();
   const ULONGLONG end = GetTickCount64() + ms;
   for (;;) {
     MSG msg;
@@ -40,22 +44,27 @@ bool PauseWithPalettePainted(HWND palette, unsigned ms) {
       DispatchMessageA(&msg);
       if (!IsWindow(palette)) return false;
     }
+    std::erase_if(handles, [](HANDLE h) { return WaitForSingleObject(h, 0) == WAIT_OBJECT_0; });
     const ULONGLONG now = GetTickCount64();
-    if (now >= end) return true;
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (now >= end || (untilSignalled && handles.empty())) return true;
+    MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(), static_cast<DWORD>(end - now),
+                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
 
 }  // namespace
 
-void ChooseCommand(HWND palette, int layout, size_t index) {
+void ChooseCommand(HWND palette, int layout, size_t index, HWND cameFrom) {
   ComPtr<IDispatch> drawing;  // the drawing in front, for this choice only
+  ChoiceContext choice;
+  choice.cameFrom = cameFrom;
+  choice.readsUntil = GetTickCount64() + kReadsWaitMs;
+  choice.waitForReads = [palette](const std::vector<HANDLE>& reads, DWORD ms) {
+    PauseWithPalettePainted(palette, ms, reads);
+  };
   DeliveryOps ops;
   ops.attach = AttachApplication;
-  ops.readActiveDocument = [&] {
-    drawing = ActiveDocument();
-    return drawing != nullptr;
-  };
+  ops.readActiveDocument = [&] { return ActiveDocument(choice, drawing); };
   ops.send = [&](const std::string& text) { SendCommandTo(drawing.Get(), text); };
   ops.clockMs = [] { return static_cast<uint64_t>(GetTickCount64()); };
   ops.pause = [palette](unsigned ms) { return PauseWithPalettePainted(palette, ms); };

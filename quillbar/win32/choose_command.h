@@ -7,10 +7,12 @@
 
 #include <cstddef>
 
-// Sends entry `index` of `layout`; boxes owned by `palette` say when AutoCAD
-// stayed busy, has no drawing open or is not running. Every other failure is
+// Sends entry `index` of `layout` to the AutoCAD the user works in, the one of
+// `cameFrom` (the window the user came from to the palette, null when none) where
+// that is an AutoCAD; boxes owned by `palette` say when AutoCAD stayed busy, has
+// no drawing open, is not running or cannot be reached. Every other failure is
 // thrown to the caller's error report.
-void ChooseCommand(HWND palette, int layout, size_t index);
+void ChooseCommand(HWND palette, int layout, size_t index, HWND cameFrom);
 
 // On WM_SETCURSOR: true (and the wait cursor set) while a command is pending.
 bool ShowWaitCursor();

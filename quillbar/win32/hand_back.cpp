@@ -61,7 +61,7 @@ bool HandKeyboardToAutoCAD(HWND acadWindow) {
   const DWORD acadProcess = ProcessOf(acadWindow);
   std::vector<HWND> own;  // AutoCAD's own shown windows above it, the lowest first
   const HWND above = UpFrom(acadWindow, [&](HWND h) {
-    if (!IsWindowVisible(h) || Topmost(h)) return false;
+    if (!Seen(h) || Topmost(h)) return false;  // what the user cannot see is not above it
     if (ProcessOf(h) != acadProcess) return true;
     own.push_back(h);
     return false;

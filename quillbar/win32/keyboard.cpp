@@ -1,5 +1,6 @@
 #include "keyboard.h"
 
+#include "acad_process.h"
 #include "choose_command.h"
 #include "focus.h"
 #include "hand_back.h"
@@ -52,6 +53,11 @@ void OpenMenuAtButton(PaletteWindow& w, const ControlDef& button) {
 
 }  // namespace
 
+HWND CameFrom(const PaletteWindow& w) {
+  const HWND before = w.keys.before;
+  return before && IsWindow(before) && PalettesOwn(GetForegroundWindow()) ? before : nullptr;
+}
+
 void TakeKeyboardState(PaletteWindow& opening, const PaletteWindow& closing) {
   opening.keys = closing.keys;
   opening.keys.focus = FocusAfterSwitch(*closing.def, closing.keys.focus, *opening.def);
@@ -103,10 +109,12 @@ bool OnKeyDown(PaletteWindow& w, WPARAM key) {
       ActivateStop(w, w.keys.focus);  // the window may be gone now
       return true;
     case VK_ESCAPE: {
-      // Handing the keyboard over deactivates the palette, and what runs then
-      // may close the window and free `w`: it is looked at again first.
-      const HWND hwnd = w.hwnd;
-      if (!HandKeyboardToAutoCAD(AcadMainWindow()) && IsWindow(hwnd))
+      // Back to the AutoCAD the user came from, else to the one of the last
+      // choice. Handing the keyboard over deactivates the palette, and what runs
+      // then may close the window and free `w`: it is looked at again first.
+      const HWND hwnd = w.hwnd, cameFrom = CameFrom(w);
+      const HWND acadWindow = cameFrom && AutoCADProcess(ProcessOf(cameFrom)) ? cameFrom : AcadMainWindow();
+      if (!HandKeyboardToAutoCAD(acadWindow) && IsWindow(hwnd))
         if (HWND back = WindowBefore(w)) SetForegroundWindow(back);
       return true;
     }

@@ -22,6 +22,10 @@ void OnUpdateUiState(PaletteWindow& w, WPARAM wp);
 // kDefaultActionMessage: runs the default action of accessible child `child`.
 void OnDefaultAction(PaletteWindow& w, WPARAM child);
 
+// The window that was active before the palette, while the palette has the
+// keyboard (the user came from there to it); null otherwise or when it is gone.
+HWND CameFrom(const PaletteWindow& w);
+
 // Moves the focus to stop `stop` and tells screen readers.
 void SetFocusStop(PaletteWindow& w, int stop);
 

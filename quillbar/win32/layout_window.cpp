@@ -148,7 +148,7 @@ bool OnCommand(const PaletteWindow& w, WPARAM wp, LPARAM lp) {
   if (HIWORD(wp) != 0 || lp != 0) return false;  // not a menu entry
   const auto index = CommandIndexForId(LOWORD(wp));
   if (!index) return false;
-  ChooseCommand(w.hwnd, w.def->number, *index);
+  ChooseCommand(w.hwnd, w.def->number, *index, CameFrom(w));
   return true;
 }
 

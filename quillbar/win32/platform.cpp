@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "acad_process.h"
 #include "census.h"
 #include "com_result.h"
 #include "scoped_win.h"
@@ -32,6 +33,8 @@ StartupOps RealStartupOps() {
   ops.attachApplication = [] {
     if (!AttachApplication()) CheckHr(MK_E_UNAVAILABLE);
   };
+  ops.paletteElevation = [] { return ElevationOf(GetCurrentProcessId()); };
+  ops.acadElevation = RunningAutoCADElevation;
   ops.screenSize = PrimaryScreenTwips;
   ops.monitors = [] { return CurrentDesktop().areas; };
   ops.messageBox = [](const std::string& text, const std::string& title, BoxKind kind) {

@@ -1,12 +1,12 @@
 #include "releases.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "acad_process.h"
 #include "automation.h"
 #include "busy.h"
 #include "com_result.h"
@@ -26,6 +26,7 @@ struct WindowReading;
 struct Release {
   CLSID clsid = CLSID_NULL;  // its class in the running object table
   FILETIME registered{};     // when its object was registered there
+  bool registeredRead = false;
   ComPtr<IMoniker> moniker;  // its entry, to take its object once commands go to it
   ComPtr<IDispatch> app;
   DISPID activeDocumentId = DISPID_UNKNOWN, sendCommandId = DISPID_UNKNOWN, hwndId = DISPID_UNKNOWN;
@@ -33,11 +34,6 @@ struct Release {
   bool windowRead = false;
   std::shared_ptr<WindowReading> reading;  // a read of its main window still under way
 };
-
-// A release the user is not working in may be computing for minutes: its main
-// window is read off the palette's thread, waited for this long at a time. Until
-// it answers, the release counts as busy: waited for only when it may be in front.
-constexpr DWORD kBehindCallMs = 300;
 
 Release acad;                 // acadApp: the release the commands go to
 std::vector<Release> others;  // the other releases running at the last choice
@@ -75,6 +71,7 @@ struct RunningEntry {
   AcadClass kind;
   ComPtr<IMoniker> moniker;
   FILETIME registered;  // read (a round trip to the table) only where releases are told apart
+  int copies;           // entries of this class: a second copy of a release registers it again
 };
 
 // The entries with the time each was registered; one that went meanwhile is left out.
@@ -84,8 +81,8 @@ std::vector<RunningEntry> WithRegistrationTimes(IRunningObjectTable* table, std:
 }
 
 // Every AutoCAD in the running object table, one entry per class: a class's
-// entry displays as "!{CLSID}". (Two copies of one release register one name,
-// and the table gives the first.)
+// entry displays as "!{CLSID}". Two copies of one release register one name, and
+// the table gives out only the first: the entry counts them.
 std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
   std::vector<RunningEntry> found;
   ComPtr<IEnumMoniker> entries;
@@ -101,8 +98,11 @@ std::vector<RunningEntry> RunningAutoCADs(IRunningObjectTable* table) {
     CLSID clsid;
     if (display.size() != 39 || display[0] != L'!' || FAILED(CLSIDFromString(display.c_str() + 1, &clsid))) continue;
     const AcadClass kind = AcadClassOf(clsid);
-    const bool seen = std::any_of(found.begin(), found.end(), [&](const RunningEntry& e) { return e.clsid == clsid; });
-    if (kind != AcadClass::None && !seen) found.push_back({clsid, kind, entry, {}});
+    const auto seen = std::find_if(found.begin(), found.end(), [&](const RunningEntry& e) { return e.clsid == clsid; });
+    if (seen != found.end())
+      ++seen->copies;
+    else if (kind != AcadClass::None)
+      found.push_back({clsid, kind, entry, {}, 1});
   }
   return found;
 }
@@ -127,7 +127,8 @@ void TakeObjectAndWindow(Release& r) {
 }
 
 // A read of a release's main window on a thread of its own, which may outlive
-// the wait for it: the thread owns a share of what it reads, and sets `done` last.
+// the wait for it: the thread owns a share of what it reads, and sets `done` once
+// `window` or `error` holds its answer.
 struct WindowReading {
   CLSID clsid;
   HWND window = nullptr;
@@ -135,14 +136,20 @@ struct WindowReading {
   const ScopedKernelHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
-// Nothing is thrown past a thread's top: the read's error is handed over in `error`.
+// Nothing is thrown past a thread's top: the read's error is handed over in
+// `error`. The answer is signalled before the thread lets go of AutoCAD's object
+// and of COM, which are calls into AutoCAD too: a release that answered and then
+// got busy is not kept waiting for.
 DWORD WINAPI ReadWindowOffThread(void* param) {
   const std::unique_ptr<std::shared_ptr<WindowReading>> owned(static_cast<std::shared_ptr<WindowReading>*>(param));
   WindowReading& reading = **owned;
-  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  {
+    ComPtr<IDispatch> app;
     try {
-      const ComPtr<IDispatch> app = RunningObject(reading.clsid);
-      if (!app) ThrowSystemError(MK_E_UNAVAILABLE);
+      CheckHr(com);
+      app = RunningObject(reading.clsid);
+      if (!app) ThrowSystemError(static_cast<unsigned long>(MK_E_UNAVAILABLE));
       DISPID id = DISPID_UNKNOWN;
       reading.window = ReadMainWindow(app.Get(), id);
     } catch (const SystemError& e) {
@@ -150,79 +157,50 @@ DWORD WINAPI ReadWindowOffThread(void* param) {
     } catch (...) {
       reading.error = static_cast<unsigned long>(E_OUTOFMEMORY);
     }
-    CoUninitialize();
-  } else {
-    reading.error = static_cast<unsigned long>(E_FAIL);
+    SetEvent(reading.done.get());
   }
-  SetEvent(reading.done.get());
+  if (SUCCEEDED(com)) CoUninitialize();
   return 0;
 }
 
-// Reads the main window of a release the user may not be working in, waiting at
-// most kBehindCallMs; a read not done by then goes on, and the next look-up waits
-// for it again. Throws the read's error, kNoAnswerYet when it has not answered.
-constexpr unsigned long kNoAnswerYet = static_cast<unsigned long>(RPC_E_CALL_CANCELED);
-void ReadMainWindowBehind(Release& r) {
-  if (r.windowRead) return;
-  if (!r.reading) {
-    auto reading = std::make_shared<WindowReading>();
-    reading->clsid = r.clsid;
-    auto* share = new std::shared_ptr<WindowReading>(reading);
-    const ScopedKernelHandle thread(reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr)
-                                                  : nullptr);
-    if (!thread) {
-      delete share;
-      ThrowSystemError(static_cast<unsigned long>(E_OUTOFMEMORY));
-    }
-    r.reading = std::move(reading);
+// Starts the read of a release's main window, unless one is under way. Where no
+// thread can be had the release stays unread, as one that has not answered.
+void StartReading(Release& r) {
+  if (r.windowRead || r.reading) return;
+  auto reading = std::make_shared<WindowReading>();
+  reading->clsid = r.clsid;
+  auto* share = new std::shared_ptr<WindowReading>(reading);
+  const ScopedKernelHandle thread(reading->done ? CreateThread(nullptr, 0, ReadWindowOffThread, share, 0, nullptr)
+                                                : nullptr);
+  if (!thread) {
+    delete share;
+    return;
   }
-  if (WaitForSingleObject(r.reading->done.get(), kBehindCallMs) != WAIT_OBJECT_0) ThrowSystemError(kNoAnswerYet);
+  r.reading = std::move(reading);
+}
+
+// Takes the answer of a read that is done. Throws the read's error.
+void TakeReading(Release& r) {
+  if (!r.reading || WaitForSingleObject(r.reading->done.get(), 0) != WAIT_OBJECT_0) return;
   const std::shared_ptr<WindowReading> reading = std::move(r.reading);
   if (reading->error) ThrowSystemError(reading->error);
   r.window = reading->window;
   r.windowRead = true;
 }
 
-
-// A process of AutoCAD's, by its program's name.
-bool AutoCADProcess(DWORD process) {
-  const ScopedKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
-  if (!p) return false;
-  wchar_t path[MAX_PATH];
-  DWORD size = MAX_PATH;
-  const bool read = QueryFullProcessImageNameW(p.get(), 0, path, &size);
-  const wchar_t* name = read ? std::wcsrchr(path, L'\\') : nullptr;
-  return name && _wcsicmp(name + 1, L"acad.exe") == 0;
-}
-
-// The shown windows a user can work in, from the top down, each marked by the
-// release whose process shows it (see ReleaseInFront).
-std::vector<int> WindowsByRelease(const std::vector<Release>& releases, bool busyUnread) {
-  std::vector<DWORD> processes;
-  for (const Release& r : releases) processes.push_back(r.window && IsWindow(r.window) ? ProcessOf(r.window) : 0);
-  std::vector<int> windows;
+// What the desk shows now, with `releases` known and the user coming from `cameFrom`.
+Desk DeskNow(const std::vector<const Release*>& releases, HWND cameFrom, Unread unread, bool secondCopy) {
+  Desk desk;
+  if (cameFrom && IsWindow(cameFrom)) desk.cameFrom = WindowFacts{ProcessOf(cameFrom), true};
   FromTheTop([&](HWND h) {
-    if (!Shown(h) || Topmost(h) || PalettesOwn(h)) return false;
-    const DWORD process = ProcessOf(h);
-    const auto known = std::find(processes.begin(), processes.end(), process);
-    windows.push_back(known != processes.end() ? static_cast<int>(known - processes.begin())
-                      : busyUnread && AutoCADProcess(process) ? kUnknownAutoCAD
-                                                              : kOtherProgram);
+    if (Seen(h) && !Topmost(h) && !PalettesOwn(h)) desk.windows.push_back({ProcessOf(h), true});
     return false;
   });
-  return windows;
-}
-
-// The attached release's main window is in front of every other shown window
-// but its own process's, the palette's and topmost ones: no other release can
-// be further up, and the running object table need not be walked.
-bool AttachedInFront() {
-  const DWORD acadProcess = Shown(acad.window) ? ProcessOf(acad.window) : 0;
-  if (!acadProcess) return false;
-  const HWND first = FromTheTop([&](HWND h) {
-    return h == acad.window || (Shown(h) && !Topmost(h) && !PalettesOwn(h) && ProcessOf(h) != acadProcess);
-  });
-  return first == acad.window;
+  for (const Release* r : releases) desk.releases.push_back(r->window && IsWindow(r->window) ? ProcessOf(r->window) : 0);
+  desk.kindOf = [](unsigned long process) { return KindOf(process); };
+  desk.unread = unread;
+  desk.secondCopy = secondCopy;
+  return desk;
 }
 
 // A kept release that is still the table's entry `e`: registered at the same
@@ -232,54 +210,101 @@ bool Same(const Release& kept, const RunningEntry& e) {
          (!kept.window || IsWindow(kept.window));
 }
 
-// With several releases running, the commands go to the one the user works in:
-// acad becomes the release in front. A release closed and started again is a new
-// one; one whose calls fail as gone is dropped. A release whose main window is
-// busy being read, or has not answered yet, may be the one in front: then this
-// throws the busy error, and the choice waits. With one release running, nothing
-// is asked of it.
-void TakeReleaseInFront() {
-  if (AttachedInFront()) return;
+// The commands go to the AutoCAD the user works in: acad becomes that release.
+// With the attached release's windows above every other AutoCAD's (or the user
+// coming from it), nothing more is asked. Else the running object table is
+// walked: a release closed and started again is a new one, one whose calls fail
+// as gone is dropped, and the main windows not known yet are read, all at once,
+// only where an AutoCAD no known release owns stands in front. Where that may be
+// a release that is busy or has not answered yet, or one still starting, this
+// throws the busy error and the choice waits; where it is a second copy of a
+// release or one started with other rights, the answer says so.
+Front TakeReleaseInFront(const ChoiceContext& choice) {
+  if (acad.windowRead && ReleaseInFront(DeskNow({&acad}, choice.cameFrom, Unread::None, false)).front == Front::Release)
+    return Front::Release;
   ComPtr<IRunningObjectTable> table;
   CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
   std::vector<RunningEntry> running = RunningAutoCADs(table.Get());
-  if (running.size() < 2) return;
-  running = WithRegistrationTimes(table.Get(), std::move(running));
-  std::vector<Release> kept = std::move(others), releases;
-  kept.insert(kept.begin(), std::move(acad));
-  acad = Release{};
-  // The attached release first, so that it wins a tie; then the others, kept or new.
-  std::vector<const RunningEntry*> entries;
-  for (const RunningEntry& e : running) entries.push_back(&e);
-  std::stable_partition(entries.begin(), entries.end(), [&](const RunningEntry* e) { return Same(kept.front(), *e); });
-  bool busyUnread = false;
-  for (const RunningEntry* e : entries) {
-    const auto k = std::find_if(kept.begin(), kept.end(), [&](const Release& r) { return Same(r, *e); });
-    Release r;
-    if (k != kept.end()) {
-      r = std::move(*k);
-      kept.erase(k);
-    } else {
-      r.clsid = e->clsid;
-      r.registered = e->registered;
-      r.moniker = e->moniker;
+  const bool secondCopy = std::any_of(running.begin(), running.end(), [](const RunningEntry& e) { return e.copies > 1; });
+  std::vector<Release> releases;
+  if (running.size() < 2) {
+    // The attached release is the one there is: asked as the release commands go
+    // to. Its window gone, it has gone too, and the choice attaches anew; without
+    // a main window nothing tells its windows from others', and it gets the command.
+    TakeObjectAndWindow(acad);
+    if (!acad.window) return Front::Release;
+    if (!IsWindow(acad.window)) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
+    releases.push_back(std::move(acad));
+  } else {
+    running = WithRegistrationTimes(table.Get(), std::move(running));
+    // The attached release's registration is read here, where releases are told
+    // apart, not at the attach: a start with one release running needs none.
+    if (!acad.registeredRead)
+      for (const RunningEntry& e : running)
+        if (e.clsid == acad.clsid) acad.registered = e.registered;
+    acad.registeredRead = true;
+    std::vector<Release> kept = std::move(others);
+    kept.insert(kept.begin(), std::move(acad));
+    // The attached release first, so that it wins a tie; then the others, kept or new.
+    std::vector<const RunningEntry*> entries;
+    for (const RunningEntry& e : running) entries.push_back(&e);
+    std::stable_partition(entries.begin(), entries.end(), [&](const RunningEntry* e) { return Same(kept.front(), *e); });
+    for (const RunningEntry* e : entries) {
+      const auto k = std::find_if(kept.begin(), kept.end(), [&](const Release& r) { return Same(r, *e); });
+      Release r;
+      if (k != kept.end()) {
+        r = std::move(*k);
+        kept.erase(k);
+      } else {
+        r.clsid = e->clsid;
+        r.registered = e->registered;
+        r.registeredRead = true;
+        r.moniker = e->moniker;
+      }
+      releases.push_back(std::move(r));
     }
-    // The one place a release's failure is answered: one that has gone is
-    // dropped; a busy one, or one that has not answered yet, may be in front.
-    try {
-      ReadMainWindowBehind(r);
-    } catch (const SystemError& e) {
-      if (ServerGone(e.number)) continue;
-      busyUnread = busyUnread || ServerBusy(e.number) || e.number == kNoAnswerYet;
-    }
-    releases.push_back(std::move(r));
   }
-  if (releases.empty()) return;
-  const std::optional<size_t> front = ReleaseInFront(WindowsByRelease(releases, busyUnread), busyUnread);
-  acad = std::move(releases[front.value_or(0)]);
-  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(front.value_or(0)));
+  acad = Release{};
+  others.clear();
+  // The one place a release's failure is answered: one that has gone is dropped;
+  // one that is busy, or has not answered yet, stays unread.
+  const auto takeAnswers = [&] {
+    std::erase_if(releases, [](Release& r) {
+      try {
+        TakeReading(r);
+      } catch (const SystemError& e) {
+        return ServerGone(e.number);
+      }
+      return false;
+    });
+  };
+  const auto decide = [&](Unread unread) {
+    std::vector<const Release*> known;
+    for (const Release& r : releases) known.push_back(&r);
+    const bool anyUnread = std::any_of(releases.begin(), releases.end(), [](const Release& r) { return !r.windowRead; });
+    return ReleaseInFront(DeskNow(known, choice.cameFrom, anyUnread ? unread : Unread::None, secondCopy));
+  };
+  takeAnswers();
+  InFront front = decide(Unread::NotAsked);
+  if (front.front == Front::Read) {
+    std::vector<HANDLE> reads;
+    for (Release& r : releases) {
+      StartReading(r);
+      if (r.reading) reads.push_back(r.reading->done.get());
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (!reads.empty() && now < choice.readsUntil && choice.waitForReads) choice.waitForReads(reads, static_cast<DWORD>(choice.readsUntil - now));
+    takeAnswers();
+    front = decide(Unread::NoAnswer);
+  }
+  if (releases.empty()) ThrowSystemError(static_cast<unsigned long>(CO_E_OBJNOTCONNECTED));
+  const size_t chosen = front.front == Front::Release ? std::min(front.release, releases.size() - 1) : 0;
+  acad = std::move(releases[chosen]);
+  releases.erase(releases.begin() + static_cast<std::ptrdiff_t>(chosen));
   others = std::move(releases);
-  if (!front) ThrowSystemError(kCallRejected);  // waited out as a busy AutoCAD is
+  // Waited out as a busy AutoCAD is.
+  if (front.front == Front::Read || front.front == Front::Wait) ThrowSystemError(kCallRejected);
+  return front.front;
 }
 
 }  // namespace
@@ -306,20 +331,21 @@ bool AttachApplication() {
   acad = Release{};
   acad.clsid = clsid;
   acad.app = app;
-  ComPtr<IRunningObjectTable> table;
-  CheckHr(GetRunningObjectTable(0, table.GetAddressOf()));
-  for (const RunningEntry& e : WithRegistrationTimes(table.Get(), RunningAutoCADs(table.Get())))
-    if (e.clsid == clsid) acad.registered = e.registered;
   others.clear();
   return true;
 }
 
-ComPtr<IDispatch> ActiveDocument() {
-  TakeReleaseInFront();
+DrawingRead ActiveDocument(const ChoiceContext& choice, ComPtr<IDispatch>& drawing) {
+  switch (TakeReleaseInFront(choice)) {
+    case Front::SecondCopy: return DrawingRead::SecondCopy;
+    case Front::OtherElevation: return DrawingRead::OtherElevation;
+    default: break;
+  }
   // Its main window is read here, where a busy AutoCAD is waited out, so that
   // nothing after the delivery has to ask AutoCAD.
   TakeObjectAndWindow(acad);
-  return ReadActiveDocument(acad.app.Get(), acad.activeDocumentId);
+  drawing = ReadActiveDocument(acad.app.Get(), acad.activeDocumentId);
+  return drawing ? DrawingRead::Found : DrawingRead::NoDrawing;
 }
 
 void SendCommandTo(IDispatch* drawing, const std::string& text) { SendCommand(drawing, acad.sendCommandId, text); }

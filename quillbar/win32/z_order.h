@@ -1,6 +1,7 @@
 // How the palette reads the desktop's top-level windows: whose process shows a
-// window, whether it is shown, whether it is topmost, and a walk down the
-// z-order. Windows only; reads windows and asks no program anything.
+// window, whether it is shown and where the user can see it, whether it is
+// topmost, and the walks along the z-order. Windows only; reads windows and asks
+// no program anything.
 #pragma once
 #include <windows.h>
 
@@ -16,6 +17,11 @@ inline bool PalettesOwn(HWND window) { return ProcessOf(window) == GetCurrentPro
 
 // Visible and not minimised.
 inline bool Shown(HWND window) { return window && IsWindowVisible(window) && !IsIconic(window); }
+
+// Shown where the user can see it: not on another virtual desktop (the window
+// manager cloaks those, yet they stay visible and keep their place in the
+// z-order), not empty, and not a fully transparent layered window.
+bool Seen(HWND window);
 
 // In the topmost band, with the palette, the taskbar and other tools' palettes.
 inline bool Topmost(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }

@@ -47,7 +47,11 @@ vdriver keys Escape
 check "Esc hands the keyboard to AutoCAD" vdriver foreground --title "$ACAD_TITLE" --timeout 5000
 # Another program's window above AutoCAD's stays above it: nothing is raised.
 MAIN_PID=$ACAD_PID MAIN_LOG=$ACAD_LOG
-ACAD_NAME=other start_acad --no-register --window "Other program" --control "$(winpath "$E2E_DIR/other-control")"
+# Another program: a copy of the stand-in under another name, so no AutoCAD (an
+# acad.exe that is not registered is an AutoCAD still starting).
+cp "$ACAD_EXE" "$E2E_DIR/other.exe"
+ACAD_EXE=$E2E_DIR/other.exe ACAD_NAME=other start_acad --no-register --window "Other program" \
+  --control "$(winpath "$E2E_DIR/other-control")"
 OTHER_PID=$ACAD_PID ACAD_PID=$MAIN_PID ACAD_LOG=$MAIN_LOG
 acad_act_in "$E2E_DIR/other-control" raise
 check "the other program is active" vdriver foreground --title "Other program" --timeout 5000

@@ -4,7 +4,8 @@
 # main window is in front at that moment: also a copy of one started again after
 # it quit, and one started busy, once it answers; one computing behind is not
 # waited for. AutoCAD's own windows above its main one are AutoCAD's: another
-# program's window above stays above after a choice.
+# program's window above stays above after a choice. Two copies of one release,
+# the second in front: nothing goes to either, and a box says why.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/quillbar_helpers.sh"
 e2e_setup
@@ -106,4 +107,31 @@ check "AutoCAD's command line stays above its main window" \
 end_process "$QB_PID"
 end_process "$OTHER_PID"
 end_process "$OWN_PID"
+
+# Two copies of one release register one class, and the table gives out only the
+# first: with the second in front nothing is sent, to either; with the first in
+# front the next choice arrives.
+ACAD_NAME=first start_acad --window "AutoCAD first" --control "$(winpath "$E2E_DIR/first-control")"
+FIRST_PID=$ACAD_PID FIRST_LOG=$ACAD_LOG
+ACAD_NAME=second start_acad --window "AutoCAD second" --control "$(winpath "$E2E_DIR/second-control")"
+SECOND_PID=$ACAD_PID SECOND_LOG=$ACAD_LOG
+start_quillbar
+check "palette shown" palette_shown
+acad_act_in "$E2E_DIR/second-control" raise
+check "the second copy is in front" vdriver foreground --title "AutoCAD second" --timeout 5000
+vdriver command --class "$LAYOUT_CLASS" --item mnuLAND &
+sender=$!
+text=$(vdriver box --title "Quillbar" --press ok --timeout 20000)
+check_eq "a box says the second copy cannot be reached" "$(printf '%s\n%s' \
+  "This AutoCAD is a second copy of a release that is already running, and Quillbar reaches only the copy started first, so _Landscape was not sent." \
+  "Work in the first copy, or close this one, then choose the command again.")" "$text"
+check "the choice returns after the box" wait_exit "$sender" 20
+check "the palette stays" palette_shown
+check "neither copy got the command" test ! -s "$FIRST_LOG" -a ! -s "$SECOND_LOG"
+front_then_choose first mnuLAND
+check_bytes "with the first copy in front the choice arrives" "$FIRST_LOG" '<ESC><ESC>_Landscape<CR>\n'
+check "the second copy still got nothing" test ! -s "$SECOND_LOG"
+end_process "$QB_PID"
+end_process "$SECOND_PID"
+end_process "$FIRST_PID"
 e2e_done

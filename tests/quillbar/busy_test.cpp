@@ -56,10 +56,10 @@ struct FakeAcad {
       if (!running || attachedTo != instance) throw SystemError(kServerUnavailable, "RPC server unavailable.");
       if (drawings.empty()) {
         if (noDrawingFails) throw SystemError(kException, "No document.");
-        return false;
+        return DrawingRead::NoDrawing;
       }
       read = drawings.back();
-      return true;
+      return DrawingRead::Found;
     };
     o.send = [this](const std::string& text) {
       calls.push_back("send");

@@ -28,6 +28,7 @@ struct FakePlatform {
   bool attachWorks = true;
   bool windowWorks = true;
   bool folderSpellable = true;
+  Elevation paletteElevation = Elevation::Normal, acadElevation = Elevation::Normal;
   ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
   std::vector<TwipArea> monitors{{0, 0, 19200, 15360}};
 
@@ -48,6 +49,8 @@ struct FakePlatform {
       steps.push_back("attach");
       if (!attachWorks) throw SystemError(0x800401E3, "Operation unavailable");
     };
+    o.paletteElevation = [this] { return paletteElevation; };
+    o.acadElevation = [this] { return acadElevation; };
     o.screenSize = [this] { return screen; };
     o.monitors = [this] { return monitors; };
     o.messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
@@ -130,13 +133,33 @@ TEST_F(StartupTest, UnspellableFolderSaysSoBeforeTheAttach) {
   EXPECT_TRUE(platform.opened.empty());
 }
 
-TEST_F(StartupTest, AttachFailureEndsSilently) {
-  platform.attachWorks = false;
-  EXPECT_EQ(run(), StartupOutcome::Failed);
-  EXPECT_TRUE(platform.boxes.empty());
-  EXPECT_TRUE(platform.opened.empty());
-  EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_TRUE(files.calls.empty()) << "the settings are read only after the attach";
+// A failed attach ends silently (AutoCAD still loading), but where AutoCAD and
+// the palette run with different rights, which no wait mends.
+TEST_F(StartupTest, AttachFailureEndsSilentlyUnlessTheRightsDiffer) {
+  const struct {
+    Elevation palette, acad;
+    bool box;
+  } cases[] = {
+      {Elevation::Normal, Elevation::Normal, false},
+      {Elevation::Normal, Elevation::Elevated, true},   // AutoCAD run as administrator
+      {Elevation::Elevated, Elevation::Normal, true},   // Quillbar run as administrator
+      {Elevation::Normal, Elevation::Unknown, false},   // a token that could not be read
+  };
+  for (const auto& c : cases) {
+    platform = FakePlatform{};
+    files.calls.clear();
+    platform.attachWorks = false;
+    platform.paletteElevation = c.palette;
+    platform.acadElevation = c.acad;
+    EXPECT_EQ(run(), c.box ? StartupOutcome::OtherElevation : StartupOutcome::Failed);
+    EXPECT_EQ(platform.boxes.size(), c.box ? 1u : 0u);
+    if (c.box) {
+      EXPECT_EQ(platform.boxes[0].text, ElevationBoxText());
+    }
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_EQ(platform.closed, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_TRUE(files.calls.empty()) << "the settings are read only after the attach";
+  }
 }
 
 TEST_F(StartupTest, CensusFailureIsNotTrapped) {
