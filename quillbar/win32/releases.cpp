@@ -188,15 +188,29 @@ void TakeReading(Release& r) {
   r.windowRead = true;
 }
 
-// What the desk shows now, with `releases` known and the user coming from `cameFrom`.
+// What the desk shows now, with `releases` known and the user coming from
+// `cameFrom`: the windows the user can see down to the first of a known release,
+// below which nothing decides.
 Desk DeskNow(const std::vector<const Release*>& releases, HWND cameFrom, Unread unread, bool secondCopy) {
   Desk desk;
   if (cameFrom && IsWindow(cameFrom)) desk.cameFrom = WindowFacts{ProcessOf(cameFrom), true};
-  FromTheTop([&](HWND h) {
-    if (Seen(h) && !Topmost(h) && !PalettesOwn(h)) desk.windows.push_back({ProcessOf(h), true});
-    return false;
-  });
   for (const Release* r : releases) desk.releases.push_back(r->window && IsWindow(r->window) ? ProcessOf(r->window) : 0);
+  const auto known = [&](DWORD process) {
+    return process && std::find(desk.releases.begin(), desk.releases.end(), process) != desk.releases.end();
+  };
+  FromTheTop([&](HWND h) {
+    // A known main window is told at once: the walk stops at the first there is.
+    const auto r = std::find_if(releases.begin(), releases.end(), [h](const Release* r) { return r->window == h; });
+    if (r != releases.end()) {
+      if (!ShownOnThisDesktop(h)) return false;
+      desk.windows.push_back({desk.releases[static_cast<size_t>(r - releases.begin())], true});
+      return true;
+    }
+    DWORD process = 0;
+    if (!MayWorkIn(h, process)) return false;
+    desk.windows.push_back({process, true});
+    return known(process);
+  });
   desk.kindOf = [](unsigned long process) { return KindOf(process); };
   desk.unread = unread;
   desk.secondCopy = secondCopy;

@@ -15,17 +15,33 @@ bool Cloaked(HWND window) {
   return getAttribute && SUCCEEDED(getAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked;
 }
 
-bool FullyTransparent(HWND window) {
-  if (!(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return false;
+bool FullyTransparent(HWND window, LONG_PTR exStyle) {
+  if (!(exStyle & WS_EX_LAYERED)) return false;
   BYTE alpha = 255;
   DWORD flags = 0;
   return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) && (flags & LWA_ALPHA) && alpha == 0;
 }
 
+// Seen, once known visible: the cheap tests first, as the walks ask this of
+// every visible window of other programs above AutoCAD's.
+bool SeenIfVisible(HWND window, LONG_PTR exStyle) {
+  RECT r;
+  return !IsIconic(window) && GetWindowRect(window, &r) && !IsRectEmpty(&r) && !FullyTransparent(window, exStyle) &&
+         !Cloaked(window);
+}
+
 }  // namespace
 
+bool ShownOnThisDesktop(HWND window) { return Shown(window) && !Cloaked(window); }
+
 bool Seen(HWND window) {
-  RECT r;
-  return Shown(window) && GetWindowRect(window, &r) && !IsRectEmpty(&r) && !FullyTransparent(window) &&
-         !Cloaked(window);
+  return window && IsWindowVisible(window) && SeenIfVisible(window, GetWindowLongPtrA(window, GWL_EXSTYLE));
+}
+
+bool MayWorkIn(HWND window, DWORD& process) {
+  if (!IsWindowVisible(window)) return false;
+  const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  if (exStyle & WS_EX_TOPMOST) return false;
+  process = ProcessOf(window);
+  return process != GetCurrentProcessId() && SeenIfVisible(window, exStyle);
 }

@@ -23,6 +23,14 @@ inline bool Shown(HWND window) { return window && IsWindowVisible(window) && !Is
 // z-order), not empty, and not a fully transparent layered window.
 bool Seen(HWND window);
 
+// Shown, and not on another virtual desktop: enough for a main window of
+// AutoCAD's, which is neither empty nor transparent.
+bool ShownOnThisDesktop(HWND window);
+
+// A window the user may be working in: seen, not topmost and not the palette's
+// own; `process` is set to its process once it is known.
+bool MayWorkIn(HWND window, DWORD& process);
+
 // In the topmost band, with the palette, the taskbar and other tools' palettes.
 inline bool Topmost(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
