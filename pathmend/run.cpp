@@ -46,6 +46,10 @@ std::string NotStoredText(const RunNames& n) {
   return "An error occured while accessing " + n.settingsPath + kLf + kSoftwarePath + " value was not changed.";
 }
 
+std::string FileNotFoundText(const std::string& path) {
+  return "File not Found: " + path;
+}
+
 std::string NotFixedText(const RunNames& n) {
   return "An error occured while accessing " + n.lspName + kLf + n.dvbName + " paths are not fixed in " + n.lspName;
 }
@@ -102,6 +106,7 @@ void Main(const PlatformOps& platform) {
           ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, ReplaceLetter(platform.codePage, newPath, '\\', "/"))
           : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (outcome == ReplaceOutcome::FileMissing) {
+    platform.messageBox(FileNotFoundText(n.lspPath), "ReplaceTextInFile", kErrorBox);
     Box(platform, NotFixedText(n), kErrorBox);
     return;
   }

@@ -248,15 +248,11 @@ using Change = std::function<std::string(std::string_view text, const std::strin
 
 // `from` and `to` come in the ANSI code page. A file in UTF-8 (with the mark, or
 // valid UTF-8 with a character beyond ASCII) is searched and written in UTF-8,
-// its mark kept in front; any other file stays in the ANSI code page. `count`
-// receives the number of occurrences replaced.
+// its mark kept in front; any other file stays in the ANSI code page.
 ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from,
-                           const std::string& to, const Change& change, size_t& count) {
-  count = 0;
-  if (platform.files.probe(path) != FileKind::Plain) {
-    platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kErrorBox);
-    return ReplaceOutcome::FileMissing;
-  }
+                           const std::string& to, const Change& change) {
+  if (platform.files.probe(path) != FileKind::Plain) return ReplaceOutcome::FileMissing;
+  size_t count = 0;
   const std::string text = ReadFileContent(path, platform.files);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
@@ -279,7 +275,6 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
 ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
                                  const std::string& newPath) {
   bool newThere = false;
-  size_t count = 0;
   const ReplaceOutcome outcome = RewriteFile(
       platform, path, oldPath, newPath,
       [&newThere](std::string_view text, const std::string& from, const std::string& to, unsigned codePage,
@@ -287,18 +282,15 @@ ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string&
         std::string changed = ReplacePath(text, from, to, codePage, &replaced);
         newThere = replaced == 0 && CountPath(text, to, codePage) > 0;
         return changed;
-      },
-      count);
+      });
   return outcome == ReplaceOutcome::NothingFound && newThere ? ReplaceOutcome::AlreadyNew : outcome;
 }
 
 ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,
                                      const std::string& fileName, const std::string& newPath) {
-  size_t count = 0;
   return RewriteFile(
       platform, path, fileName, newPath,
       [](std::string_view text, const std::string& from, const std::string& to, unsigned codePage, size_t& replaced) {
         return ReplaceFileName(text, from, to, codePage, &replaced);
-      },
-      count);
+      });
 }

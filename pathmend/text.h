@@ -36,7 +36,7 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
 
 // What a replacement in a file came to.
 enum class ReplaceOutcome {
-  FileMissing,   // no plain file of that name: the "File not Found: " box was shown
+  FileMissing,   // no plain file of that name: nothing was read or written
   NothingFound,  // the file holds no occurrence: it is left as it was, not even rewritten
   AlreadyNew,    // (ReplaceTextInFile) no old path, but the new one: left as it was
   Replaced,      // at least one occurrence was replaced and the file rewritten
@@ -47,7 +47,7 @@ enum class ReplaceOutcome {
 // paths are given with "\" in the ANSI code page; a file in UTF-8 (it starts with
 // the UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
 // written in UTF-8 and keeps its mark. A hidden or system file counts as missing.
-// File-system failures reach the caller as SystemError, the file unchanged.
+// Shows nothing: the run tells the user. File-system failures reach the caller as SystemError, the file unchanged.
 ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
                                  const std::string& newPath);
 

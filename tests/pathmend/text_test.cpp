@@ -164,7 +164,7 @@ TEST_F(InFile, HiddenSystemFileOrFolderCountsAsMissing) {
     desktop.platform.files.probe = [kind](const std::string&) { return kind; };
     EXPECT_EQ(Replace(), ReplaceOutcome::FileMissing);
   }
-  EXPECT_EQ(desktop.boxes.size(), 2u);
+  EXPECT_TRUE(desktop.boxes.empty()) << "the run tells the user";
   EXPECT_EQ(ReadBytes(lsp), oldText);
 }
 
@@ -270,7 +270,7 @@ TEST(WindowsFiles, HiddenFileCountsAsMissing) {
   WriteBytes(lsp, "C:/a/Vesk.dvb");
   ASSERT_TRUE(SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(ReplaceTextInFile(desktop.platform, lsp, "C:\\a\\Vesk.dvb", "D:\\b\\Vesk.dvb"), ReplaceOutcome::FileMissing);
-  EXPECT_EQ(desktop.boxes.size(), 1u);
+  EXPECT_TRUE(desktop.boxes.empty()) << "the run tells the user";
   SetFileAttributesA(lsp.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(lsp), "C:/a/Vesk.dvb");
 }
