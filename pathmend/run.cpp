@@ -59,6 +59,12 @@ std::string NotFoundText(const RunNames& n, const std::string& oldPathWithSlashe
          "Check the path to " + n.dvbName + " in " + n.lspName + " and in AutoCAD's Startup Suite.";
 }
 
+std::string OnlyPiecesText(const RunNames& n) {
+  return n.lspName + " names " + n.dvbName + " only in paths that it builds when AutoCAD loads it, so no change "
+         "is needed; nothing was changed." + kLf + "If AutoCAD does not load " + n.dvbName + ", check how " +
+         n.lspName + " builds its path, and AutoCAD's Startup Suite.";
+}
+
 std::string WrongFolderText(const RunNames& n) {
   return n.dvbName + " is not in this folder:" + kLf + n.programFolder + kLf + kLf +
          "Nothing was changed. Run Pathmend from the folder that holds " + n.dvbName + " and " + n.lspName + ".";
@@ -114,6 +120,12 @@ void Main(const PlatformOps& platform) {
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
   if (outcome == ReplaceOutcome::NothingFound) {
     Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kWarningBox);
+    return;
+  }
+  // Nothing to mend, but nothing mended either: the folder stays unrecorded, as
+  // after any run that changed nothing.
+  if (outcome == ReplaceOutcome::OnlyPieces) {
+    Box(platform, OnlyPiecesText(n), kInformationBox);
     return;
   }
   // Recorded before any box: a run that ends while a box is shown (sign-out, the
