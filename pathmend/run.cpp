@@ -46,6 +46,10 @@ std::string NotStoredText(const RunNames& n) {
   return "An error occured while accessing " + n.settingsPath + kLf + kSoftwarePath + " value was not changed.";
 }
 
+std::string FileNotFoundText(const std::string& path) {
+  return "File not Found: " + path;
+}
+
 std::string NotFixedText(const RunNames& n) {
   return "An error occured while accessing " + n.lspName + kLf + n.dvbName + " paths are not fixed in " + n.lspName;
 }
@@ -53,6 +57,12 @@ std::string NotFixedText(const RunNames& n) {
 std::string NotFoundText(const RunNames& n, const std::string& oldPathWithSlashes) {
   return oldPathWithSlashes + " was not found in " + n.lspName + ", so nothing was changed." + kLf +
          "Check the path to " + n.dvbName + " in " + n.lspName + " and in AutoCAD's Startup Suite.";
+}
+
+std::string OnlyPiecesText(const RunNames& n) {
+  return n.lspName + " names " + n.dvbName + " only in paths that it builds when AutoCAD loads it, so no change "
+         "is needed; nothing was changed." + kLf + "If AutoCAD does not load " + n.dvbName + ", check how " +
+         n.lspName + " builds its path, and AutoCAD's Startup Suite.";
 }
 
 std::string WrongFolderText(const RunNames& n) {
@@ -102,6 +112,7 @@ void Main(const PlatformOps& platform) {
           ? ReplaceFileNameInFile(platform, n.lspPath, n.dvbName, ReplaceLetter(platform.codePage, newPath, '\\', "/"))
           : ReplaceTextInFile(platform, n.lspPath, oldPath, newPath);
   if (outcome == ReplaceOutcome::FileMissing) {
+    platform.messageBox(FileNotFoundText(n.lspPath), "ReplaceTextInFile", kErrorBox);
     Box(platform, NotFixedText(n), kErrorBox);
     return;
   }
@@ -109,6 +120,12 @@ void Main(const PlatformOps& platform) {
   // AutoCAD still loads the .dvb file from wherever the .lsp file names it.
   if (outcome == ReplaceOutcome::NothingFound) {
     Box(platform, NotFoundText(n, ReplaceLetter(platform.codePage, oldPath, '\\', "/")), kWarningBox);
+    return;
+  }
+  // Nothing to mend, but nothing mended either: the folder stays unrecorded, as
+  // after any run that changed nothing.
+  if (outcome == ReplaceOutcome::OnlyPieces) {
+    Box(platform, OnlyPiecesText(n), kInformationBox);
     return;
   }
   // Recorded before any box: a run that ends while a box is shown (sign-out, the

@@ -24,8 +24,10 @@ RunNames DeriveNames(const std::string& programFolder, unsigned codePage);
 std::string AskText(const RunNames& names, const std::string& oldPath, const std::string& newPath);
 std::string FixedText(const RunNames& names);
 std::string NotStoredText(const RunNames& names);
+std::string FileNotFoundText(const std::string& path);  // shown under the title "ReplaceTextInFile"
 std::string NotFixedText(const RunNames& names);
 std::string NotFoundText(const RunNames& names, const std::string& oldPathWithSlashes);
+std::string OnlyPiecesText(const RunNames& names);
 std::string WrongFolderText(const RunNames& names);
 std::string AlreadyNewText(const RunNames& names, const std::string& newPath);
 std::string UnspellableFolderText();

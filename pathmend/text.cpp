@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -160,8 +162,35 @@ size_t LastPathPrefix(unsigned codePage, std::string_view text, size_t from, siz
   return std::string_view::npos;
 }
 
+bool IsAsciiWord(std::string_view atom, std::string_view word) {  // `word` in lower case
+  if (atom.size() != word.size()) return false;
+  for (size_t i = 0; i < atom.size(); ++i)
+    if ((IsAsciiLetter(atom[i]) ? (atom[i] | 0x20) : atom[i]) != word[i]) return false;
+  return true;
+}
+
+// The bytes that are a letter of their own and no quote, escape, bracket, blank,
+// ";", "'" or "|": in the double-byte code pages only ASCII ones, as a byte
+// beyond ASCII may lead a letter of two.
+const std::array<bool, 256>& PlainBytes(unsigned codePage) {
+  static const auto make = [](bool doubleByte) {
+    std::array<bool, 256> plain{};
+    for (unsigned c = '!'; c < 256; ++c) plain[c] = c < 0x80 ? std::strchr("\"\\();'|", int(c)) == nullptr : !doubleByte;
+    return plain;
+  };
+  static const std::array<bool, 256> single = make(false), doubleByte = make(true);
+  return IsLeadByte(codePage, 0x81) ? doubleByte : single;  // 81 leads a letter in each of them
+}
+
+// Where a string stands in the code: as an argument of (strcat ...) after its
+// first, so a piece of a path built when AutoCAD loads the file; as the value of a
+// (setq ...); or elsewhere.
+enum class StringRole { Other, Joined, SetValue };
+
 // Follows the strings of an AutoLISP text far enough to know where the path that
-// ends at a given position begins. A stray quote only confuses its own line.
+// ends at a given position begins. A stray quote only confuses its own line. In the
+// code outside comments (";" to the line end, ";| ... |;") it also follows the
+// lists, so that it knows a string's role.
 struct PathStarts {
   std::string_view text;
   unsigned codePage;
@@ -170,10 +199,32 @@ struct PathStarts {
   size_t stringStart = 0;  // just after the opening quote of the string we are in, or its last escaped quote
   size_t tokenStart = 0;   // just after the last line end, blank, bracket, ";" or closing quote
 
+  enum class Comment { None, Line, Block } comment = Comment::None;
+  enum class Head { Unread, Strcat, Setq, Other };
+  struct List {
+    Head head = Head::Unread;
+    size_t arguments = 0;   // read so far after the head
+    std::string_view name;  // in a setq, the last symbol to be set
+  };
+  std::vector<List> lists{};  // the lists open around `pos`, innermost last
+  size_t atomStart = std::string_view::npos;  // of the symbol or number being read
+  StringRole role = StringRole::Other;        // of the string we are in
+  std::string_view roleName{};                // for SetValue, the symbol set
+  // When given: each symbol that a strcat takes after its first argument, in lower
+  // case, with the place where it last does so.
+  std::map<std::string, size_t>* joined = nullptr;
+
   void AdvanceTo(size_t to) {
+    const std::array<bool, 256>& plain = PlainBytes(codePage);
     while (pos < to) {
-      size_t step = LetterLength(codePage, text, pos);
-      if (step == 1) Take(text[pos], step);  // a two-byte letter is no quote, escape or blank
+      size_t step = 1;
+      // Most bytes mean nothing to the reading but a symbol's letter; a two-byte
+      // letter is no quote, escape, bracket or blank either.
+      if (plain[static_cast<unsigned char>(text[pos])] || (step = LetterLength(codePage, text, pos)) == 2) {
+        if (atomStart == std::string_view::npos && !inString && comment == Comment::None) atomStart = pos;
+      } else {
+        Take(text[pos], step);
+      }
       pos += step;
     }
   }
@@ -182,6 +233,13 @@ struct PathStarts {
     if (IsLineEnd(c)) {
       inString = false;
       tokenStart = pos + 1;
+      if (comment == Comment::Line) comment = Comment::None;
+      EndAtom();
+    } else if (comment == Comment::Block && c == '|' && pos + 1 < text.size() && text[pos + 1] == ';') {
+      comment = Comment::None;
+      inString = false;  // a quote in the comment opened no string
+      tokenStart = pos + 2;
+      step = 2;
     } else if (inString) {
       if (c == '\\' && pos + 1 < text.size() && !IsLineEnd(text[pos + 1])) {
         // An escaped letter, "\"" or "\\", never ends the string; "\"" starts a part quoted in it.
@@ -194,8 +252,63 @@ struct PathStarts {
     } else if (c == '"') {
       inString = true;
       stringStart = pos + 1;
-    } else if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') {
-      tokenStart = pos + 1;
+      role = StringRole::Other;
+      if (comment == Comment::None) {
+        EndAtom();
+        Argument(text.substr(pos, 1));
+      }
+    } else {
+      const bool delimiter = IsBlankOrControl(c) || c == '(' || c == ')' || c == ';' || c == '\'';
+      if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') tokenStart = pos + 1;
+      if (comment != Comment::None) return;
+      if (!delimiter) {
+        if (atomStart == std::string_view::npos) atomStart = pos;
+        return;
+      }
+      EndAtom();
+      if (c == '(') {
+        Argument({});
+        lists.emplace_back();
+      } else if (c == ')') {
+        if (!lists.empty()) lists.pop_back();
+      } else if (c == ';') {
+        const bool block = pos + 1 < text.size() && text[pos + 1] == '|';
+        comment = block ? Comment::Block : Comment::Line;
+        if (block) step = 2;  // so that ";|;" does not end where it starts
+      }
+    }
+  }
+
+  void EndAtom() {
+    if (atomStart == std::string_view::npos) return;
+    const std::string_view atom = text.substr(atomStart, pos - atomStart);
+    atomStart = std::string_view::npos;
+    Argument(atom);
+  }
+
+  // The next element of the innermost list: its head, or an argument. `element`
+  // is a symbol or number, a string's opening quote, or empty for a list.
+  void Argument(std::string_view element) {
+    if (lists.empty()) return;
+    List& list = lists.back();
+    if (list.head == Head::Unread) {
+      const bool atom = !element.empty() && element[0] != '"';
+      list.head = atom && IsAsciiWord(element, "strcat") ? Head::Strcat
+                  : atom && IsAsciiWord(element, "setq") ? Head::Setq
+                                                         : Head::Other;
+      if (atom) return;
+    }
+    const size_t index = list.arguments++;
+    const bool string = !element.empty() && element[0] == '"';
+    if (list.head == Head::Strcat && index > 0) {
+      if (string) role = StringRole::Joined;
+      else if (joined && !element.empty()) (*joined)[LowerCopy(element, codePage)] = pos;
+    } else if (list.head == Head::Setq) {
+      if (index % 2 == 0) list.name = string ? std::string_view() : element;
+      else if (string && !list.name.empty()) {
+        role = StringRole::SetValue;
+        roleName = list.name;
+      }
     }
   }
 };
@@ -203,10 +316,11 @@ struct PathStarts {
 }  // namespace
 
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
-                            unsigned codePage, size_t* count) {
-  size_t ignored = 0;
+                            unsigned codePage, size_t* count, size_t* piecesLeft) {
+  size_t ignored = 0, ignoredPieces = 0;
   size_t& replaced = count ? *count : ignored;
-  replaced = 0;
+  size_t& pieces = piecesLeft ? *piecesLeft : ignoredPieces;
+  replaced = pieces = 0;
   if (fileName.empty()) return std::string(text);
   std::string out;
   out.reserve(text.size());
@@ -216,6 +330,18 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
   name.anchor = FindLastLetter(codePage, name.lower, '.');
   const LowerTable& lower = LowerTableFor(codePage);
   size_t copied = 0, knownBefore = 0;
+  // The symbols that a strcat joins, read ahead once a setq's string needs them.
+  std::optional<std::map<std::string, size_t>> joinedLater;
+  const auto joinedAtLoad = [&](size_t found) {
+    if (lexer.role != StringRole::SetValue) return lexer.role == StringRole::Joined;
+    if (!joinedLater) {
+      PathStarts ahead = lexer;
+      ahead.joined = &joinedLater.emplace();
+      ahead.AdvanceTo(text.size());
+    }
+    const auto symbol = joinedLater->find(LowerCopy(lexer.roleName, codePage));
+    return symbol != joinedLater->end() && symbol->second > found;
+  };
   for (size_t found = NextOccurrence(text, name, codePage, lower, 0); found != std::string_view::npos;
        found = NextOccurrence(text, name, codePage, lower, found + 1)) {
     if (found < copied) continue;
@@ -225,12 +351,18 @@ std::string ReplaceFileName(std::string_view text, std::string_view fileName, st
     const bool whole = (found == 0 || (afterByte && OpensName(text[found - 1]))) && ClosesName(text, end);
     if (!whole) continue;
     lexer.AdvanceTo(found);
-    size_t start = found;
+    size_t start = found, prefix = std::string_view::npos;
     if (afterByte && IsSeparator(text[found - 1])) {
       const size_t from = std::max(copied, lexer.inString ? lexer.stringStart : lexer.tokenStart);
-      const size_t prefix =
-          lexer.inString ? LastPathPrefix(codePage, text, from, found, lexer.stringStart) : std::string_view::npos;
+      if (lexer.inString) prefix = LastPathPrefix(codePage, text, from, found, lexer.stringStart);
       start = prefix != std::string_view::npos ? prefix : from;
+    }
+    // Without a drive or network prefix the name is a piece of the path that the
+    // file builds when AutoCAD loads it, wherever the folder is: a new path in
+    // front would name the folder twice.
+    if (lexer.inString && prefix == std::string_view::npos && joinedAtLoad(found)) {
+      ++pieces;
+      continue;
     }
     out.append(text, copied, start - copied);
     out.append(newPath);
@@ -248,15 +380,11 @@ using Change = std::function<std::string(std::string_view text, const std::strin
 
 // `from` and `to` come in the ANSI code page. A file in UTF-8 (with the mark, or
 // valid UTF-8 with a character beyond ASCII) is searched and written in UTF-8,
-// its mark kept in front; any other file stays in the ANSI code page. `count`
-// receives the number of occurrences replaced.
+// its mark kept in front; any other file stays in the ANSI code page.
 ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path, const std::string& from,
-                           const std::string& to, const Change& change, size_t& count) {
-  count = 0;
-  if (platform.files.probe(path) != FileKind::Plain) {
-    platform.messageBox("File not Found: " + path, "ReplaceTextInFile", kErrorBox);
-    return ReplaceOutcome::FileMissing;
-  }
+                           const std::string& to, const Change& change) {
+  if (platform.files.probe(path) != FileKind::Plain) return ReplaceOutcome::FileMissing;
+  size_t count = 0;
   const std::string text = ReadFileContent(path, platform.files);
   const bool marked = HasUtf8Mark(text);
   std::string changed;
@@ -279,7 +407,6 @@ ReplaceOutcome RewriteFile(const PlatformOps& platform, const std::string& path,
 ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
                                  const std::string& newPath) {
   bool newThere = false;
-  size_t count = 0;
   const ReplaceOutcome outcome = RewriteFile(
       platform, path, oldPath, newPath,
       [&newThere](std::string_view text, const std::string& from, const std::string& to, unsigned codePage,
@@ -287,18 +414,16 @@ ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string&
         std::string changed = ReplacePath(text, from, to, codePage, &replaced);
         newThere = replaced == 0 && CountPath(text, to, codePage) > 0;
         return changed;
-      },
-      count);
+      });
   return outcome == ReplaceOutcome::NothingFound && newThere ? ReplaceOutcome::AlreadyNew : outcome;
 }
 
 ReplaceOutcome ReplaceFileNameInFile(const PlatformOps& platform, const std::string& path,
                                      const std::string& fileName, const std::string& newPath) {
-  size_t count = 0;
-  return RewriteFile(
+  size_t pieces = 0;
+  const ReplaceOutcome outcome = RewriteFile(
       platform, path, fileName, newPath,
-      [](std::string_view text, const std::string& from, const std::string& to, unsigned codePage, size_t& replaced) {
-        return ReplaceFileName(text, from, to, codePage, &replaced);
-      },
-      count);
+      [&pieces](std::string_view text, const std::string& from, const std::string& to, unsigned codePage,
+                size_t& replaced) { return ReplaceFileName(text, from, to, codePage, &replaced, &pieces); });
+  return outcome == ReplaceOutcome::NothingFound && pieces > 0 ? ReplaceOutcome::OnlyPieces : outcome;
 }

@@ -23,7 +23,8 @@ size_t CountPath(std::string_view text, std::string_view path, unsigned codePage
 // Puts `newPath` wherever `fileName` (say Vesk.dvb) stands as a whole file name, in
 // any letter case as ReplacePath compares: not inside MyVesk.dvb or Vesk.dvb2. A name
 // ends where a quote, an escaped quote ("\""), ")", "!" (Vesk.dvb!Main.Start names a
-// macro), a blank or the line ends. Where the name ends a longer path (it follows
+// macro), a blank or the line ends; before a full stop it counts as a longer name
+// (Vesk.dvb.bak). Where the name ends a longer path (it follows
 // "/" or "\"), that whole path is replaced. Inside a string the path begins at the
 // last drive or network prefix before the name ("X:/", "X:\", "//", "\\") that
 // starts the string or follows a character no path holds (a blank, ";", "\""), so
@@ -31,13 +32,19 @@ size_t CountPath(std::string_view text, std::string_view path, unsigned codePage
 // string's opening double quote or its last escaped quote. Outside a string it
 // begins at the start of the line or the last blank. A bare name is replaced by
 // `newPath` alone, the text around it kept. `count` as above.
+// A name without such a prefix in a string that the file joins to a folder when
+// AutoCAD loads it stays: a string that (strcat ...) takes after its first
+// argument, or one that (setq ...) gives a symbol which such a strcat takes further
+// on (either name in any letter case; comments hold no code). `piecesLeft`
+// receives how many of those were left.
 std::string ReplaceFileName(std::string_view text, std::string_view fileName, std::string_view newPath,
-                            unsigned codePage, size_t* count = nullptr);
+                            unsigned codePage, size_t* count = nullptr, size_t* piecesLeft = nullptr);
 
 // What a replacement in a file came to.
 enum class ReplaceOutcome {
-  FileMissing,   // no plain file of that name: the "File not Found: " box was shown
+  FileMissing,   // no plain file of that name: nothing was read or written
   NothingFound,  // the file holds no occurrence: it is left as it was, not even rewritten
+  OnlyPieces,    // (ReplaceFileNameInFile) the name only in pieces joined at load time: left as it was
   AlreadyNew,    // (ReplaceTextInFile) no old path, but the new one: left as it was
   Replaced,      // at least one occurrence was replaced and the file rewritten
 };
@@ -47,7 +54,7 @@ enum class ReplaceOutcome {
 // paths are given with "\" in the ANSI code page; a file in UTF-8 (it starts with
 // the UTF-8 mark, or is valid UTF-8 with a character beyond ASCII) is searched and
 // written in UTF-8 and keeps its mark. A hidden or system file counts as missing.
-// File-system failures reach the caller as SystemError, the file unchanged.
+// Shows nothing: the run tells the user. File-system failures reach the caller as SystemError, the file unchanged.
 ReplaceOutcome ReplaceTextInFile(const PlatformOps& platform, const std::string& path, const std::string& oldPath,
                                  const std::string& newPath);
 
