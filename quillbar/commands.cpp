@@ -15,7 +15,7 @@ constexpr auto kCommands = std::to_array<CommandEntry>({
     {104, "mnuMODELING", "mnuLAND", "&Produce Landscape", "_Landscape"},
     {105, "mnuMODELING", "mnuREFORM", "&Reform 3DFaces", "_ReformFaces"},
     {106, "mnuMODELING", "mnuCONTOUR", "&Draw Contour Lines", "_Contour"},
-    // The icon buttons run the add-on's other section command.
+    // Layout 2, the icon buttons, runs the add-on's other section command.
     {107, "mnuMODELING", "mnuSECTION", "&Draw Section", "_Cross", 2, "_Section"},
     {108, "mnuMODELING", "mnuSOLID", "&3DFaces to Solid", "_Solidify"},
     {109, "mnuDRAW", "mnuGRID", "&Draw Grid", "_DrawGrid"},
