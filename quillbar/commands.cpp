@@ -1,32 +1,34 @@
 #include "commands.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
+
+#include "layouts.h"
 
 namespace {
 
 constexpr auto kCommands = std::to_array<CommandEntry>({
-    {"mnuIO", "mnuIXYZ", "&Import XYZ Points", "_ImportXYZ"},
-    {"mnuIO", "mnuEXYZ", "&Export XYZ Points", "_ExportXYZ"},
-    {"mnuIO", "mnuEPOL", "&Export Polar Points", "_ExportPolar"},
-    {"mnuMODELING", "mnuRP", "&Raise Points", "_RaisePoints"},
-    {"mnuMODELING", "mnuLAND", "&Produce Landscape", "_Landscape"},
-    {"mnuMODELING", "mnuREFORM", "&Reform 3DFaces", "_ReformFaces"},
-    {"mnuMODELING", "mnuCONTOUR", "&Draw Contour Lines", "_Contour"},
-    {"mnuMODELING", "mnuSECTION", "&Draw Section", "_Cross"},
-    {"mnuMODELING", "mnuSOLID", "&3DFaces to Solid", "_Solidify"},
-    {"mnuDRAW", "mnuGRID", "&Draw Grid", "_DrawGrid"},
-    {"mnuDRAW", "mnuAREA", "&Area Calculations", "_CalcArea"},
-    {"mnuDRAW", "mnuSCALE", "&Scale By Axes", "_ScaleByAxes"},
-    {"mnuDRAW", "mnuRASTER", "&Scale Raster Image", "_ScaleImage"},
-    {"mnuDRAW", "mnuLEVEL", "&Level Entities", "_Level"},
-    {"mnuDRAW", "mnuSUM", "&Sum Line Lengths", "_ADDL"},
-    {"mnuDRAW", "mnuROUND", "&Round Text", "_RoundTxt"},
-    {"mnuDRAW", "mnuADD", "&Add To Text", "_AddTxt"},
-    {"mnuHHELP", "mnuHELP", "&Help", "_VeskH"},
-    {"mnuHHELP", "mnuADDMENU", "&Load Vesk Menu", "_VeskM"},
-    {"mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
+    {100, "mnuIO", "mnuIXYZ", "&Import XYZ Points", "_ImportXYZ"},
+    {101, "mnuIO", "mnuEXYZ", "&Export XYZ Points", "_ExportXYZ"},
+    {102, "mnuIO", "mnuEPOL", "&Export Polar Points", "_ExportPolar"},
+    {103, "mnuMODELING", "mnuRP", "&Raise Points", "_RaisePoints"},
+    {104, "mnuMODELING", "mnuLAND", "&Produce Landscape", "_Landscape"},
+    {105, "mnuMODELING", "mnuREFORM", "&Reform 3DFaces", "_ReformFaces"},
+    {106, "mnuMODELING", "mnuCONTOUR", "&Draw Contour Lines", "_Contour"},
+    // Layout 2, the icon buttons, runs the add-on's other section command.
+    {107, "mnuMODELING", "mnuSECTION", "&Draw Section", "_Cross", 2, "_Section"},
+    {108, "mnuMODELING", "mnuSOLID", "&3DFaces to Solid", "_Solidify"},
+    {109, "mnuDRAW", "mnuGRID", "&Draw Grid", "_DrawGrid"},
+    {110, "mnuDRAW", "mnuAREA", "&Area Calculations", "_CalcArea"},
+    {111, "mnuDRAW", "mnuSCALE", "&Scale By Axes", "_ScaleByAxes"},
+    {112, "mnuDRAW", "mnuRASTER", "&Scale Raster Image", "_ScaleImage"},
+    {113, "mnuDRAW", "mnuLEVEL", "&Level Entities", "_Level"},
+    {114, "mnuDRAW", "mnuSUM", "&Sum Line Lengths", "_ADDL"},
+    {115, "mnuDRAW", "mnuROUND", "&Round Text", "_RoundTxt"},
+    {116, "mnuDRAW", "mnuADD", "&Add To Text", "_AddTxt"},
+    {117, "mnuHHELP", "mnuHELP", "&Help", "_VeskH"},
+    {118, "mnuHHELP", "mnuADDMENU", "&Load Vesk Menu", "_VeskM"},
+    {119, "mnuHHELP", "mnuABOUT", "&About Vesk", "_Vesk"},
 });
 
 // The top-level menus' names; where each one's entries begin and
@@ -58,10 +60,22 @@ constexpr bool EveryEntryInItsMenu() {
   return kMenus.back().first + kMenus.back().count == kCommands.size();
 }
 static_assert(EveryEntryInItsMenu(), "the command table runs through the menus in order, each entry naming its own");
+static_assert(kCommands.size() == kCommandCount, "kCommandCount counts the rows of the command table");
 
-// The icon-button layout's section entry runs the add-on's other section command.
-constexpr int kSectionLayout = 2;
-constexpr const char* kSectionCommand = "_Section";
+// A menu id is a WM_COMMAND's low word, one per entry; another command is
+// sent on a layout that exists.
+constexpr bool IdsAndLayoutsHold() {
+  for (size_t i = 0; i < kCommands.size(); ++i) {
+    const CommandEntry& entry = kCommands[i];
+    if (entry.id < 1 || entry.id > 0xFFFF) return false;
+    for (size_t j = 0; j < i; ++j)
+      if (kCommands[j].id == entry.id) return false;
+    if ((entry.otherLayout != 0) != (entry.otherCommand != nullptr)) return false;
+    if (entry.otherLayout < 0 || entry.otherLayout > kLayoutCount) return false;
+  }
+  return true;
+}
+static_assert(IdsAndLayoutsHold(), "every entry has an id of its own, and another command only with its layout");
 
 // Two escapes end whatever runs in AutoCAD first, as its own buttons' ^C^C does:
 // a command can be two prompts deep (an option, a transparent command).
@@ -72,11 +86,12 @@ constexpr const char* kCancel = "\x1b\x1b";
 std::span<const CommandEntry> CommandTable() { return kCommands; }
 std::span<const MenuDef> MenuTree() { return kMenus; }
 
-int CommandId(size_t index) { return kFirstCommandId + static_cast<int>(index); }
+int CommandId(size_t index) { return kCommands.at(index).id; }
 
 std::optional<size_t> CommandIndexForId(int id) {
-  if (id < kFirstCommandId || id >= kFirstCommandId + static_cast<int>(kCommands.size())) return std::nullopt;
-  return static_cast<size_t>(id - kFirstCommandId);
+  for (size_t i = 0; i < kCommands.size(); ++i)
+    if (kCommands[i].id == id) return i;
+  return std::nullopt;
 }
 
 std::optional<size_t> CommandIndexForItem(const std::string& item) {
@@ -87,6 +102,6 @@ std::optional<size_t> CommandIndexForItem(const std::string& item) {
 
 std::string CommandText(int layout, size_t index) {
   const CommandEntry& entry = kCommands.at(index);
-  const bool section = std::strcmp(entry.item, "mnuSECTION") == 0 && layout == kSectionLayout;
-  return kCancel + std::string(section ? kSectionCommand : entry.command) + "\r";
+  const bool other = entry.otherLayout != 0 && layout == entry.otherLayout;
+  return kCancel + std::string(other ? entry.otherCommand : entry.command) + "\r";
 }

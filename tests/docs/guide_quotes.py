@@ -142,16 +142,24 @@ def program_entries(root):
     """(button, caption with its "&", command) for each menu entry: the rows of
     the command table in quillbar/commands.cpp; a menu's button is the text
     button on the text buttons layout (quillbar/layouts.cpp) whose MenuId is the
-    menu's place."""
+    menu's place. An entry that sends another command on one layout reads
+    "_Cross (_Section on the icon buttons layout)", the layout named as the
+    tooltip of the "/" that opens it does ("Switch to icon buttons")."""
     source = (root / "quillbar" / "commands.cpp").read_text()
-    rows = re.findall(r'\{"(\w+)", "\w+", "([^"]*)", "(\w+)"\}', source)
-    menus = list(dict.fromkeys(menu for menu, _, _ in rows))
+    rows = re.findall(r'\{\d+, "(\w+)", "\w+", "([^"]*)", "(\w+)"(?:, (\d+), "(\w+)")?\}', source)
+    menus = list(dict.fromkeys(row[0] for row in rows))
     layouts = (root / "quillbar" / "layouts.cpp").read_text()
     enum = (root / "quillbar" / "layouts.h").read_text()
     number = dict(re.findall(r"(\w+) = (\d+)", re.search(r"enum class MenuId \{(.*?)\}", enum).group(1)))
     button = {int(number[m]): text.strip()
               for m, text in re.findall(r'TextButton\("\w+", MenuId::(\w+), \{[^}]*\}, "([^"]*)"', layouts)}
-    return [(button.get(menus.index(menu) + 1), caption, command) for menu, caption, command in rows]
+    # Each layout's "/" names the next one, the last layout's the first.
+    switches = re.findall(r'SwitchLabel\(\{[^}]*\}, "Switch to ([^"]+)"', layouts)
+    names = switches[-1:] + switches[:-1]
+    sends = lambda command, layout, other: (
+        f"{command} ({other} on the {names[int(layout) - 1]} layout)" if layout else command)
+    return [(button.get(menus.index(menu) + 1), caption, sends(command, layout, other))
+            for menu, caption, command, layout, other in rows]
 
 
 def listed_entries(lines):
@@ -159,7 +167,7 @@ def listed_entries(lines):
     and the line number of each."""
     listed, numbers, heading = [], [], None
     for number, line in enumerate(lines, 1):
-        entry = re.match(r"^ {4}(\S.*?) {2,}(_\w+)", line)
+        entry = re.match(r"^ {4}(\S.*?) {2,}(_\w+.*?)\s*$", line)
         if entry:
             listed.append((heading, entry.group(1), entry.group(2)))
             numbers.append(number)

@@ -69,7 +69,7 @@ vdriver keys Return
 vdriver window --class '#32768' --timeout 5000 >/dev/null
 vdriver keys i
 check "the choice arrives" wait_log_grows "$ACAD_LOG" "$lines"
-vdriver command --class "$LAYOUT_CLASS" --id 1  # answered once the choice is handled
+check "the palette answers once the choice is handled" vdriver answers --class "$LAYOUT_CLASS"
 check_eq "AutoCAD minimised: the palette keeps the keyboard" "class=\"$LAYOUT_CLASS\" title=\"\"" \
   "$(vdriver foreground | tr -d '\r')"
 

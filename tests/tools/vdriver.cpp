@@ -28,7 +28,6 @@ struct Args {
   std::string verb, title, cls, press, item, below;
   bool hasTitle = false, hasClass = false;
   DWORD timeoutMs = 10000;
-  UINT id = 0;
   int x = 0, y = 0, moves = 0;
   DWORD pid = 0;
 };
@@ -154,12 +153,12 @@ int Count(const Args& a) {
 
 int Command(const Args& a) {
   // A menu entry by its item name ("mnuLAND"), so tests follow the command table.
-  UINT id = a.id;
-  if (!a.item.empty()) {
-    const std::optional<size_t> index = CommandIndexForItem(a.item);
-    if (!index) return 2;
-    id = static_cast<UINT>(CommandId(*index));
+  const std::optional<size_t> index = CommandIndexForItem(a.item);
+  if (!index) {
+    std::fprintf(stderr, "vdriver: no menu entry \"%s\"\n", a.item.c_str());
+    return 2;
   }
+  const UINT id = static_cast<UINT>(CommandId(*index));
   HWND w = WaitFor(a);
   if (!w) return 3;
   // Sent, not posted: the command has been handled when this returns.
@@ -456,7 +455,7 @@ int Usage() {
                "       vdriver window --class C [--title T] [--timeout MS]\n"
                "       vdriver gone --class C [--title T] [--timeout MS]\n"
                "       vdriver count --class C [--title T]\n"
-               "       vdriver command --class C --id N|--item mnuNAME [--timeout MS]\n"
+               "       vdriver command --class C --item mnuNAME [--timeout MS]\n"
                "       vdriver close --class C [--timeout MS]\n"
                "       vdriver answers --class C [--timeout MS]\n"
                "       vdriver foreground [--title T] [--timeout MS]\n"
@@ -486,7 +485,6 @@ int main(int argc, char** argv) {
     else if (k == "--timeout") a.timeoutMs = static_cast<DWORD>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--item") a.item = v;
     else if (k == "--below") a.below = v;
-    else if (k == "--id") a.id = static_cast<UINT>(std::strtoul(v.c_str(), nullptr, 10));
     else if (k == "--x") a.x = std::atoi(v.c_str());
     else if (k == "--y") a.y = std::atoi(v.c_str());
     else if (k == "--moves") a.moves = std::atoi(v.c_str());
