@@ -69,7 +69,6 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-
 // The final path of an open file, as GetFinalPathNameByHandleW gives it; empty on
 // failure (some volumes never give one: NAS and WebDAV mounts, shared folders of
 // virtual machines, RAM disks).
@@ -85,8 +84,24 @@ std::wstring FinalPathOf(void* h) {
   }
 }
 
-std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf = FinalPathOf);
-std::wstring FullPath(const std::wstring& path);
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) ThrowLastError();
+  full.resize(length);
+  return full;
+}
+
+// The name the file system itself gives an existing file or folder, however the
+// path spells it: short (8.3) names made long, links and substituted drives
+// followed. Empty when it cannot be opened (missing, for one).
+std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf = FinalPathOf) {
+  const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
+  if (!h) return {};
+  return finalPathOf(h.get());
+}
 
 // The path of `full` with its folder's final path: what an open handle of the
 // name itself, not of a link's target, reports.
@@ -191,25 +206,6 @@ FileKind Probe(const std::string& path) {
   if (a & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
   if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return FileKind::HiddenOrSystem;
   return FileKind::Plain;
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length =
-      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length == 0 || length >= full.size()) ThrowLastError();
-  full.resize(length);
-  return full;
-}
-
-// The name the file system itself gives an existing file or folder, however the
-// path spells it: short (8.3) names made long, links and substituted drives
-// followed. Empty when it cannot be opened (missing, for one).
-std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf) {
-  const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
-  if (!h) return {};
-  return finalPathOf(h.get());
 }
 
 // The file's final path: its own while it exists, else its folder's and the
