@@ -37,10 +37,10 @@ void StoreWrite(benchmark::State& state) {
 }
 
 // The lock the store took before its lock file: flock on the file's folder, which
-// makes no file (the held lock's name is empty, so its release removes nothing).
+// makes no file.
 FileLock FolderLock(const std::string& path) {
   const std::string folder = std::filesystem::path(path).parent_path().string();
-  FileLock lock({open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), ""});
+  FileLock lock({open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)});
   if (!lock || flock(lock.get().file, LOCK_EX) != 0) throw std::runtime_error("no folder lock");
   return lock;
 }

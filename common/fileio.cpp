@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "error.h"
 #include "fileio_system.h"
@@ -12,17 +13,7 @@ std::string TempPathFor(const std::string& path) { return path + "_TEMP"; }
 namespace {
 
 FileLock LockForWrite(const std::string& path) {
-  using namespace system_files;
-  const LockFileName name = LockFileFor(path);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(kLockWaitMs);
-  std::chrono::milliseconds pause(1);
-  for (;;) {
-    FileLock lock;
-    const LockTry got = TryLock(name, lock);
-    if (got == LockTry::Held) return lock;
-    // Lost: its holder removed the lock file just as it was opened; the next try opens the one that bears the name.
-    if (got == LockTry::Busy && !PauseUntil(deadline, pause, std::chrono::milliseconds(20))) ThrowStillLocked();
-  }
+  return system_files::LockForWriteWith(path, system_files::TryLock, std::chrono::milliseconds(kLockWaitMs));
 }
 
 // Runs `step` until it succeeds, retrying a momentary failure on `path` with a
@@ -31,11 +22,13 @@ FileLock LockForWrite(const std::string& path) {
 template <class Step>
 void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) {
   std::chrono::milliseconds pause(5);
+  bool onceMore = true;  // for a name that was perhaps being deleted
   for (;;) {
     try {
       step();
       return;
     } catch (const SystemError& e) {
+      if (std::exchange(onceMore, false) && IsDeniedOnAGoneName(path, e.number)) continue;
       if (!IsMomentaryFailure(path, e.number) || !PauseUntil(deadline, pause, std::chrono::milliseconds(200))) throw;
     }
   }
@@ -43,10 +36,25 @@ void RetryUntil(const std::string& path, Clock::time_point deadline, Step step) 
 
 }  // namespace
 
+FileLock system_files::LockForWriteWith(const std::string& path, const LockTryCall& tryLock,
+                                       std::chrono::milliseconds wait) {
+  const LockFileName name = LockFileFor(path);
+  const auto deadline = Clock::now() + wait;
+  std::chrono::milliseconds pause(1);
+  for (;;) {
+    FileLock lock;
+    if (tryLock(name, lock) == LockTry::Held) return lock;
+    // Lost waits as Busy does: a volume that never keeps the name would otherwise spin for ever.
+    if (!PauseUntil(deadline, pause, std::chrono::milliseconds(20))) ThrowStillLocked();
+  }
+}
+
 bool PauseUntil(Clock::time_point deadline, std::chrono::milliseconds& pause, std::chrono::milliseconds longest) {
   const auto now = Clock::now();
   if (now >= deadline) return false;
-  std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+  // Whole milliseconds, up to the deadline and not short of it: Windows sleeps in
+  // whole milliseconds, and a wake just short of the deadline would spin there.
+  std::this_thread::sleep_for(std::min<Clock::duration>(pause, std::chrono::ceil<std::chrono::milliseconds>(deadline - now)));
   pause = std::min(pause * 2, longest);
   return true;
 }
@@ -61,6 +69,7 @@ const FileOps& RealFiles() {
                            .moveReplace = MoveReplace,
                            .removeFile = RemoveFile,
                            .probe = Probe,
+                           .makeFolder = MakeFolder,
                            .lockForWrite = LockForWrite};
   return ops;
 }

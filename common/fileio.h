@@ -14,17 +14,17 @@
 enum class FileKind { Missing, Plain, HiddenOrSystem, Directory };
 
 // A held write lock (see FileOps::lockForWrite): the open lock file that carries
-// it and the lock file's name. Destroying it removes that file and releases the lock.
+// it (on Windows, where the volume has no byte-range locks, a held mutex instead).
+// Destroying it releases the lock; the lock file stays.
 struct FileLockTraits {
 #ifdef _WIN32
   struct Handle {
     void* file = nullptr;
-    std::wstring name;
+    bool mutex = false;
   };
 #else
   struct Handle {
     int file = -1;
-    std::string name;
   };
 #endif
   static Handle Empty() { return {}; }
@@ -56,12 +56,15 @@ struct FileOps {
   // Best effort, for clean-up on a failure path.
   std::function<void(const std::string& path)> removeFile;
   std::function<FileKind(const std::string& path)> probe;
+  // Creates the folder; one that exists already is no failure.
+  std::function<void(const std::string& path)> makeFolder;
   // The exclusive right to rewrite `path`, shared by every process that writes
   // it, in any session and on any computer that shares the folder: a byte-range
-  // lock on the lock file `<final name of path>_LOCK` beside it. Waits up to
-  // kLockWaitMs for it, then fails (SystemError). Released when the result is
-  // destroyed, which removes the lock file, and by the system when the holder
-  // dies; a lock file left by a crash is no obstacle and goes with the next write.
+  // lock on the lock file `<final name of path>_LOCK` beside it, which stays there
+  // (see TryLock in the platform code). Where the volume has no byte-range locks,
+  // a mutex of this computer takes its place, and writers on other computers are
+  // not kept apart. Waits up to kLockWaitMs for it, then fails (SystemError).
+  // Released when the result is destroyed, and by the system when the holder dies.
   std::function<FileLock(const std::string& path)> lockForWrite;
 };
 
@@ -110,6 +113,15 @@ std::string ReadFileContent(const std::string& path, const FileOps& files = Real
 // user may change (Windows: denied on a read-only or missing file, or on one the
 // user may not change, lasts); EBUSY or ETXTBSY (Linux). Platform code.
 bool IsMomentaryFailure(const std::string& path, unsigned long number);
+
+// True when `number` is access denied on `path` and the name is gone when looked
+// at: it may have been being deleted just then, so the step is tried once more
+// before the failure counts as lasting. Platform code.
+bool IsDeniedOnAGoneName(const std::string& path, unsigned long number);
+
+// True when `number` says that this user may not change the file or its folder
+// (access denied, write-protected media). Platform code.
+bool IsRefusedToThisUser(unsigned long number);
 
 // True when `number` says that a name is taken (the file exists). Platform code.
 bool IsNameTaken(unsigned long number);

@@ -74,6 +74,10 @@ void MoveReplace(const std::string& from, const std::string& to) {
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
+void MakeFolder(const std::string& path) {
+  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) ThrowLastError();
+}
+
 FileKind Probe(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return FileKind::Missing;
@@ -83,11 +87,12 @@ FileKind Probe(const std::string& path) {
 
 // flock on the lock file beside the file (the file itself cannot carry the lock,
 // as every write replaces it with a new one). The lock belongs to the open
-// descriptor, so the system drops it when the holder dies.
+// descriptor, so the system drops it when the holder dies. The lock file stays,
+// as on Windows; read access is all flock needs.
 LockFileName LockFileFor(const std::string& path) { return path + "_LOCK"; }
 
 LockTry TryLock(const LockFileName& name, FileLock& lock) {
-  Fd f(open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
+  Fd f(open(name.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (!f) {
     if (errno == EINTR) return LockTry::Lost;
     ThrowLastError();
@@ -96,12 +101,13 @@ LockTry TryLock(const LockFileName& name, FileLock& lock) {
     if (errno == EWOULDBLOCK || errno == EINTR) return LockTry::Busy;
     ThrowLastError();
   }
-  // Its last holder may have removed it between our open and our flock.
+  // Something may have removed it between our open and our flock (Linux lets a
+  // name go while the file is open).
   struct stat held, named;
   if (fstat(f.get(), &held) != 0 || lstat(name.c_str(), &named) != 0 || held.st_dev != named.st_dev ||
       held.st_ino != named.st_ino)
     return LockTry::Lost;
-  lock = FileLock({f.release(), name});
+  lock = FileLock({f.release()});
   return LockTry::Held;
 }
 
@@ -111,11 +117,10 @@ void ThrowStillLocked() { ThrowSystemError(EWOULDBLOCK); }
 
 bool IsMomentaryFailure(const std::string&, unsigned long number) { return number == EBUSY || number == ETXTBSY; }
 
+bool IsDeniedOnAGoneName(const std::string&, unsigned long) { return false; }
+
+bool IsRefusedToThisUser(unsigned long number) { return number == EACCES || number == EPERM || number == EROFS; }
+
 bool IsNameTaken(unsigned long number) { return number == EEXIST; }
 
-// The name goes first, while the lock is still held: a writer that opened the file
-// and takes the lock next finds that it lost its name.
-void FileLockTraits::Close(const Handle& h) {
-  unlink(h.name.c_str());
-  close(h.file);
-}
+void FileLockTraits::Close(const Handle& h) { close(h.file); }

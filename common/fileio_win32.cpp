@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 #include "error.h"
@@ -41,6 +41,12 @@ bool IsMomentaryFailureOn(const std::wstring& wide, unsigned long number) {
   return mine || GetLastError() != ERROR_ACCESS_DENIED;
 }
 
+// Access denied on a name that is gone when looked at: perhaps it was being deleted.
+bool IsDeniedOnAGoneNameW(const std::wstring& wide, unsigned long number) {
+  return number == ERROR_ACCESS_DENIED && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 void CreateIfMissing(const std::string& path) {
   const ScopedKernelHandle f(CreateFileW(WidePath(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -69,7 +75,6 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-
 // The final path of an open file, as GetFinalPathNameByHandleW gives it; empty on
 // failure (some volumes never give one: NAS and WebDAV mounts, shared folders of
 // virtual machines, RAM disks).
@@ -85,8 +90,24 @@ std::wstring FinalPathOf(void* h) {
   }
 }
 
-std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf = FinalPathOf);
-std::wstring FullPath(const std::wstring& path);
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) ThrowLastError();
+  full.resize(length);
+  return full;
+}
+
+// The name the file system itself gives an existing file or folder, however the
+// path spells it: short (8.3) names made long, links and substituted drives
+// followed. Empty when it cannot be opened (missing, for one).
+std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf = FinalPathOf) {
+  const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
+  if (!h) return {};
+  return finalPathOf(h.get());
+}
 
 // The path of `full` with its folder's final path: what an open handle of the
 // name itself, not of a link's target, reports.
@@ -185,31 +206,16 @@ void RemoveFile(const std::string& path) {
   DeleteFileW(wide.c_str());
 }
 
+void MakeFolder(const std::string& path) {
+  if (!CreateDirectoryW(WidePath(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ThrowLastError();
+}
+
 FileKind Probe(const std::string& path) {
   DWORD a = GetFileAttributesW(WidePath(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
   if (a & FILE_ATTRIBUTE_DIRECTORY) return FileKind::Directory;
   if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return FileKind::HiddenOrSystem;
   return FileKind::Plain;
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
-  const DWORD length =
-      full.empty() ? 0 : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length == 0 || length >= full.size()) ThrowLastError();
-  full.resize(length);
-  return full;
-}
-
-// The name the file system itself gives an existing file or folder, however the
-// path spells it: short (8.3) names made long, links and substituted drives
-// followed. Empty when it cannot be opened (missing, for one).
-std::wstring FinalPath(const std::wstring& path, FinalPathCall finalPathOf) {
-  const ScopedKernelHandle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));  // the flag opens folders too
-  if (!h) return {};
-  return finalPathOf(h.get());
 }
 
 // The file's final path: its own while it exists, else its folder's and the
@@ -225,39 +231,82 @@ std::wstring FinalPathOfFile(const std::wstring& full) {
 // path (a short name, a link, "." and "..") shares one.
 LockFileName LockFileFor(const std::string& path) { return FinalPathOfFile(FullPath(WidePath(path))) + L"_LOCK"; }
 
-// Whether the open lock file still bears its name. Where the volume gives no file
-// ids (both read 0) or none at all, the system cannot tell: it does.
-bool StillNamed(HANDLE h, const std::wstring& name) {
-  const ScopedKernelHandle named(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!named) return false;  // removed, or being removed
-  BY_HANDLE_FILE_INFORMATION held{}, now{};
-  if (!GetFileInformationByHandle(h, &held) || !GetFileInformationByHandle(named.get(), &now)) return true;
-  return held.dwVolumeSerialNumber == now.dwVolumeSerialNumber && held.nFileIndexHigh == now.nFileIndexHigh &&
-         held.nFileIndexLow == now.nFileIndexLow;
+// Writers never rename or remove the lock file, and nobody can while a writer
+// has it open (it is shared for reading and writing, not for deleting): so
+// whatever the order of opens, locks and attempts to rename or delete it, every
+// writer locks the one file under the name. It is opened for writing where that
+// is allowed (Wine carries the lock to other Wine servers, and so to other
+// computers in the tests, only on a file open for writing), else for reading
+// alone, which is all Windows needs: a read-only leftover, one this user may not
+// write or one a reader shares for reading only serves as well.
+HANDLE OpenLockFile(const LockFileName& name) {
+  constexpr DWORD kShareNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const HANDLE f = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShareNoDelete, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f != INVALID_HANDLE_VALUE || (GetLastError() != ERROR_ACCESS_DENIED && GetLastError() != ERROR_SHARING_VIOLATION))
+    return f;
+  return CreateFileW(name.c_str(), GENERIC_READ, kShareNoDelete, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+unsigned long LockByteRange(void* file) {
+  OVERLAPPED first{};
+  return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first) ? 0 : GetLastError();
+}
+
+// A mutex name may not hold "\" and is limited in length, hence a hash of the
+// lock file's final path in capitals (names match without regard to case); two
+// paths that share a hash only wait for each other.
+std::wstring MutexNameFor(const LockFileName& name) {
+  std::wstring upper = name;
+  CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+  unsigned long long hash = 14695981039346656037ull;  // FNV-1a
+  for (wchar_t c : upper) hash = (hash ^ static_cast<unsigned>(c)) * 1099511628211ull;
+  wchar_t mutex[64];
+  std::swprintf(mutex, 64, L"Global\\VeskSettingsWrite-%016llx", hash);
+  return mutex;
+}
+
+// Where the volume has no byte-range locks (some WebDAV mounts, shared folders of
+// virtual machines), a mutex in the computer's global namespace stands in: it
+// keeps apart the writers of every session of this computer, not those of other
+// computers. Every user may wait for it and release it.
+LockTry TryMutex(const LockFileName& name, FileLock& lock) {
+  static const ScopedLocal everyone = [] {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x100001;;;WD)", SDDL_REVISION_1, &sd, nullptr);
+    return ScopedLocal(sd);
+  }();
+  SECURITY_ATTRIBUTES security{sizeof security, everyone.get(), FALSE};
+  ScopedKernelHandle mutex(CreateMutexExW(everyone ? &security : nullptr, MutexNameFor(name).c_str(), 0,
+                                                SYNCHRONIZE | MUTEX_MODIFY_STATE));
+  if (!mutex) ThrowLastError();
+  const DWORD waited = WaitForSingleObject(mutex.get(), 0);
+  if (waited == WAIT_TIMEOUT) return LockTry::Busy;
+  // WAIT_ABANDONED: its holder died; the file is whole, as it is only ever replaced in one step.
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError();
+  lock = FileLock({mutex.release(), true});
+  return LockTry::Held;
 }
 
 // A byte-range lock: unlike a named mutex or share modes, it holds for other
 // sessions and for other computers on a network folder, and the system drops it
 // when its holder dies. The file itself cannot carry it, as every write replaces
 // it with a new one.
-LockTry TryLock(const LockFileName& name, FileLock& lock) {
-  ScopedKernelHandle f(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+LockTry TryLock(const LockFileName& name, FileLock& lock) { return TryLockWith(name, lock, LockByteRange); }
+
+LockTry TryLockWith(const LockFileName& name, FileLock& lock, ByteRangeLockCall lockRange) {
+  ScopedKernelHandle f(OpenLockFile(name));
+  if (!f && IsDeniedOnAGoneNameW(name, GetLastError())) f = ScopedKernelHandle(OpenLockFile(name));
   if (!f) {
     const DWORD error = GetLastError();
-    if (IsMomentaryFailureOn(name, error)) return LockTry::Busy;  // a scanner, or its last holder removing it
+    if (IsMomentaryFailureOn(name, error)) return LockTry::Busy;  // a scanner holds it for a moment
     ThrowSystemError(error);
   }
-  OVERLAPPED first{};
-  if (!LockFileEx(f.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first)) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return LockTry::Busy;
-    ThrowSystemError(error);
-  }
-  // Its last holder may have removed it between our open and our lock; closing releases it.
-  if (!StillNamed(f.get(), name)) return LockTry::Lost;
-  lock = FileLock({f.release(), name});
+  const DWORD error = lockRange(f.get());
+  if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) return TryMutex(name, lock);
+  if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) return LockTry::Busy;
+  if (error != 0) ThrowSystemError(error);
+  lock = FileLock({f.release(), false});
   return LockTry::Held;
 }
 
@@ -271,16 +320,23 @@ bool IsMomentaryFailure(const std::string& path, unsigned long number) {
   return system_files::IsMomentaryFailureOn(system_files::WidePath(path), number);
 }
 
-// The name goes first, while the lock is still held, so that a writer that opened
-// the file meanwhile finds it Lost once it takes the lock. It is renamed away and
-// then deleted: a rename takes effect at once, where a deleted file keeps its name
-// until its last handle closes (under Wine, until after its lock is released).
+bool IsDeniedOnAGoneName(const std::string& path, unsigned long number) {
+  return system_files::IsDeniedOnAGoneNameW(system_files::WidePath(path), number);
+}
+
+bool IsRefusedToThisUser(unsigned long number) {
+  return number == ERROR_ACCESS_DENIED || number == ERROR_WRITE_PROTECT || number == ERROR_NETWORK_ACCESS_DENIED;
+}
+
+// The lock file stays for the next writer; closing alone would release the
+// range too, but only once the system gets round to it.
 void FileLockTraits::Close(const Handle& h) {
-  static std::atomic<unsigned> count{0};
-  wchar_t tail[64];
-  std::swprintf(tail, 64, L".%lx-%llx-%x", GetCurrentProcessId(), static_cast<unsigned long long>(GetTickCount64()),
-                ++count);
-  const std::wstring away = h.name + tail;
-  DeleteFileW((MoveFileExW(h.name.c_str(), away.c_str(), 0) ? away : h.name).c_str());
-  CloseHandle(static_cast<HANDLE>(h.file));
+  const HANDLE held = static_cast<HANDLE>(h.file);
+  if (h.mutex) {
+    ReleaseMutex(held);
+  } else {
+    OVERLAPPED first{};
+    UnlockFileEx(held, 0, 1, 0, &first);
+  }
+  CloseHandle(held);
 }

@@ -62,7 +62,8 @@ void lblMin_Click(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   int next = NextLayout(layout);
   s.currentLayout = static_cast<uint8_t>(next);
-  SaveFormNumber(s.iniPath, next);
+  SaveWhereAllowed(s.iniPath, s.userIniPath, s.onUserFile,
+                   [&](const std::string& ini, const FileOps& files) { SaveFormNumber(ini, next, files); });
   w.openLayout(next);
   w.closeLayout(layout);
 }
@@ -70,7 +71,9 @@ void lblMin_Click(const PaletteWindowOps& w, int layout) {
 void lblX_Click(const PaletteWindowOps& w, int layout) {
   PaletteState& s = State();
   s.currentLayout = static_cast<uint8_t>(layout);
-  SavePalettePlace(s.iniPath, layout, s.paletteLeft, s.paletteTop);
+  SaveWhereAllowed(s.iniPath, s.userIniPath, s.onUserFile, [&](const std::string& ini, const FileOps& files) {
+    SavePalettePlace(ini, layout, s.paletteLeft, s.paletteTop, files);
+  });
   for (int other = 1; other <= kLayoutCount; ++other)
     if (other != layout) w.closeLayout(other);
   w.closeLayout(layout);

@@ -57,7 +57,9 @@ StartupOutcome Main(const StartupOps& ops) {
         throw;
       }
       s.iniPath = IniFilePath(s.appFolder);
-      const PaletteSettings saved = LoadPaletteSettings(s.iniPath, ops.files);
+      const std::string userFolder = ops.userSettingsFolder();
+      if (!userFolder.empty()) s.userIniPath = IniFilePath(userFolder);
+      const PaletteSettings saved = LoadPaletteSettings(s.iniPath, s.userIniPath, s.onUserFile, ops.files);
       const ScreenTwips screen = ops.screenSize();
       // A palette closed on any monitor comes back there; elsewhere each axis
       // falls back to the primary screen's rule.

@@ -41,6 +41,10 @@ struct StartupOps {
   std::function<void(int layout)> openLayout;
   // Closes a layout; nothing happens when it is not open.
   std::function<void(int layout)> closeLayout;
+  // Where this user's own settings file goes when the program's folder may not
+  // be changed (%LOCALAPPDATA%\Vesk), in the ANSI code page; empty where it
+  // cannot be named. Nothing is created there by asking.
+  std::function<std::string()> userSettingsFolder;
   // The settings file is read through these.
   FileOps files = RealFiles();
 };

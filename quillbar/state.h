@@ -12,6 +12,8 @@ struct ControlDef;
 struct PaletteState {
   std::string appFolder;      // folder of the running program, no final "\"
   std::string iniPath;        // appFolder\Vesk.ini
+  std::string userIniPath;    // this user's own settings file; empty where the profile cannot be named
+  bool onUserFile = false;    // the settings go to userIniPath: this user may not change iniPath
   int32_t paletteLeft = 0;    // twips; settings key startX
   int32_t paletteTop = 0;     // twips; settings key startY
   uint8_t currentLayout = 0;  // 1 to 4; settings key formNumber

@@ -95,6 +95,14 @@ point() {
   echo "$((WX + c[0])) $((WY + c[1]))"
 }
 
+# Drags with the left button from screen point $1, $2 by $3, $4 pixels, in five steps.
+palette_drag() {
+  local x=$1 y=$2 dx=$3 dy=$4 step
+  xdotool mousemove "$x" "$y" mousedown 1
+  for step in 1 2 3 4 5; do xdotool mousemove $((x + dx * step / 5)) $((y + dy * step / 5)); done
+  xdotool mouseup 1
+}
+
 # menu_pick LAYOUT CAPTION [MOUSE]: presses the command button whose menu holds
 # the entry CAPTION with the left button, lets go once its menu shows, and clicks
 # the entry with mouse button MOUSE (1 unless given). Fails when no menu opens.

@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include <shlobj.h>
+
 #include "acad_process.h"
 #include "census.h"
 #include "com_result.h"
@@ -25,6 +27,16 @@ bool EarlierInstanceRuns() {
   return false;
 }
 
+// %LOCALAPPDATA%\Vesk: a user's own settings belong in the local profile.
+std::string UserSettingsFolder() {
+  PWSTR local = nullptr;
+  const HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local);
+  const std::wstring path = SUCCEEDED(hr) ? local : L"";
+  CoTaskMemFree(local);
+  const ProgramFolder spelled = AnsiSpelling(path);
+  return path.empty() || !spelled.spellable ? "" : spelled.path + "\\Vesk";
+}
+
 StartupOps RealStartupOps() {
   StartupOps ops;
   ops.earlierInstanceRuns = EarlierInstanceRuns;
@@ -40,6 +52,7 @@ StartupOps RealStartupOps() {
   ops.messageBox = [](const std::string& text, const std::string& title, BoxKind kind) {
     ShowBox(nullptr, kind, text, title);
   };
+  ops.userSettingsFolder = UserSettingsFolder;
   ops.openLayout = OpenLayout;
   ops.closeLayout = CloseLayout;
   return ops;

@@ -7,6 +7,7 @@ source "$VESK_ROOT/scripts/wine-env.sh"
 E2E_FAILURES=0
 E2E_PIDS=()
 E2E_OWN_PREFIX=0
+E2E_IMMUTABLE=()
 
 # A display scaled to $1 dpi gets a Wine prefix and X display of its own, ended
 # with the test (96, the default, shares the common one). Call before e2e_setup.
@@ -23,6 +24,8 @@ e2e_setup() {
   wine_ready || { echo "FAIL: the Wine prefix or X display could not be prepared"; exit 1; }
   local name=${E2E_NAME:-$(basename "$0" .sh)}
   E2E_DIR=$VESK_ROOT/build/e2e/$name
+  # A run that was killed may have left a folder immutable.
+  [ -d "$E2E_DIR" ] && chattr -R -i "$E2E_DIR" 2>/dev/null
   rm -rf "$E2E_DIR"
   mkdir -p "$E2E_DIR"
   if [ "$E2E_OWN_PREFIX" = 1 ]; then trap 'e2e_cleanup; wine_stop' EXIT; else trap e2e_cleanup EXIT; fi
@@ -101,9 +104,20 @@ check_bytes() {
 # A field of a `vdriver window` line: field "$line" w
 field() { sed -n "s/.*\b$2=\([^ ]*\).*/\1/p" <<<"$1"; }
 
+# Makes folder $1 immutable (chattr +i, as root): nobody, not even root, may
+# create, change, rename or remove anything in it. Undone when the test ends.
+e2e_immutable() { chattr +i "$1" && E2E_IMMUTABLE+=("$1"); }
+
+# A Windows path on drive C: as a Linux path, through the prefix's drive link.
+linux_path() {
+  local p=$1
+  echo "$(readlink -f "$WINEPREFIX/dosdevices/c:")$(tr '\\' / <<<"${p:2}")"
+}
+
 e2e_cleanup() {
-  local pid
+  local pid dir
   for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for dir in "${E2E_IMMUTABLE[@]}"; do chattr -i "$dir" 2>/dev/null || true; done
 }
 
 e2e_done() {

@@ -104,9 +104,7 @@ check_bytes "X over the title did not drag" "$INI" "[Palette]\r\nstartY=2250\r\n
 start_palette 3 3000 2250
 x=$((WX + $(palette_px 1000))) y=$((WY + $(palette_px 600)))
 dx=-250 dy=40
-xdotool mousemove "$x" "$y" mousedown 1
-for step in 1 2 3 4 5; do xdotool mousemove $((x + dx * step / 5)) $((y + dy * step / 5)); done
-xdotool mouseup 1
+palette_drag "$x" "$y" "$dx" "$dy"
 read_window
 check_eq "drag moves the window by the pointer's offset" "$(( $(palette_px 3000) + dx )) $(( $(palette_px 2250) + dy ))" "$WX $WY"
 # On to Form4, which takes the negative left edge, and to Form1, which keeps
@@ -125,5 +123,36 @@ check_eq "Form1 keeps its designed, centred left edge and takes the top" \
 close_palette 1
 check_bytes "X saves the dragged position in twips, not where Form1 stands" "$INI" \
   "[Palette]\r\nstartY=$(( ($(palette_px 2250) + dy) * tw ))\r\nstartX=$(( ($(palette_px 3000) + dx) * tw ))\r\nformNumber=1\r\n"
+
+# A folder that may not be changed (immutable: not even root may write in it)
+# and no Vesk.ini: the palette starts as on a first start, is dragged, switched
+# and closed without a box, keeping its settings in the user's own file, and
+# starts again with the layout and place it was closed with; the folder stays
+# as it was.
+USER_INI=$(user_ini) || fail "Wine names the user's local folder"
+rm -rf "$(dirname "$USER_INI")"
+fresh_app read-only
+check "read-only folder: made immutable" e2e_immutable "$APP"
+before=$(ls -la --time-style=full-iso "$APP")
+start_quillbar
+check "read-only folder: the palette starts on the minimal layout" wait_layout 4
+x0=$WX y0=$WY
+read -r x y <<<"$(point 4 title)"
+palette_drag "$x" "$y" -60 45
+read_window
+xdotool mousemove $(point 4 lblMin) click 1
+check "read-only folder: / opens Form1" wait_layout 1
+check "read-only folder: no box" test "$(vdriver window --class '#32770' --timeout 1500 >/dev/null 2>&1; echo $?)" = 3
+closed_at="$WX $WY"
+check_eq "read-only folder: dragged, then switched in place" "$(( x0 - 60 )) $(( y0 + 45 ))" "$closed_at"
+xdotool mousemove $(point 1 lblX) click 1
+check "read-only folder: X ends the program" wait_exit "$QB_PID" 15
+check_bytes "read-only folder: the user's file holds the layout and place" "$USER_INI" \
+  "[Palette]\r\nstartY=$(( WY * tw ))\r\nstartX=$(( WX * tw ))\r\nformNumber=1\r\n"
+start_quillbar
+check "read-only folder: starts again on Form1" wait_layout 1
+check_eq "read-only folder: where it was closed" "$closed_at" "$WX $WY"
+end_process "$QB_PID"
+check_eq "read-only folder: nothing in it created or changed" "$before" "$(ls -la --time-style=full-iso "$APP")"
 
 e2e_done

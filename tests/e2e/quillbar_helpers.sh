@@ -47,6 +47,16 @@ acad_act_in() {
   echo "FAIL: the stand-in did not take: $*"; exit 1
 }
 
+# The palette's own settings file for this user, where it keeps them when its
+# folder may not be changed: %LOCALAPPDATA%\Vesk\Vesk.ini as Wine names it, as a
+# Linux path.
+user_ini() {
+  local local_app
+  local_app=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+  [[ $local_app == [Cc]:\\* ]] || { echo "FAIL: Wine named no %LOCALAPPDATA%: $local_app" >&2; return 1; }
+  echo "$(linux_path "$local_app")/Vesk/Vesk.ini"
+}
+
 # Starts $APP/Quillbar.exe; its pid is $QB_PID.
 start_quillbar() {
   wine_start "$APP/Quillbar.exe"

@@ -30,6 +30,7 @@ struct FakeFiles {
     };
     ops.removeFile = [this](const std::string& p) { calls.push_back("remove " + p); files.erase(p); };
     ops.probe = [this](const std::string& p) { return files.count(p) ? FileKind::Plain : FileKind::Missing; };
+    ops.makeFolder = [this](const std::string& p) { calls.push_back("mkdir " + p); };
     // The real lock needs a real folder for its lock file; one process needs none.
     ops.lockForWrite = [](const std::string&) { return FileLock(); };
   }

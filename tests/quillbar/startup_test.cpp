@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct FakePlatform {
   bool windowWorks = true;
   bool folderSpellable = true;
   Elevation paletteElevation = Elevation::Normal, acadElevation = Elevation::Normal;
+  std::string userFolder = "C:\\Users\\u\\AppData\\Local\\Vesk";
   ScreenTwips screen{19200, 15360};  // 1280 x 1024 pixels at 96 dpi
   std::vector<TwipArea> monitors{{0, 0, 19200, 15360}};
 
@@ -51,6 +53,7 @@ struct FakePlatform {
     };
     o.paletteElevation = [this] { return paletteElevation; };
     o.acadElevation = [this] { return acadElevation; };
+    o.userSettingsFolder = [this] { return userFolder; };
     o.screenSize = [this] { return screen; };
     o.monitors = [this] { return monitors; };
     o.messageBox = [this](const std::string& text, const std::string& title, unsigned style) {
@@ -292,6 +295,80 @@ TEST_F(StartupTest, SavedCornerOnAnyMonitorIsKept) {
     ASSERT_EQ(run(), StartupOutcome::Started);
     EXPECT_EQ(State().paletteLeft, c.left);
     EXPECT_EQ(State().paletteTop, c.top);
+  }
+}
+
+// Where this user may not change the folder's Vesk.ini, the palette starts from
+// the user's own file, else from the folder's, else as on a first start; its
+// saves go to the user's file, which begins as a copy of the folder's, and the
+// folder stays as it was. Where the folder's file can be changed, the user's file
+// is not looked at; other failures still end start-up.
+TEST_F(StartupTest, AFolderThisUserMayNotChangeLeavesTheSettingsInTheUsersFile) {
+#ifdef _WIN32
+  constexpr unsigned long kDenied = 5, kWriteProtect = 19, kDiskFull = 112;
+#else
+  constexpr unsigned long kDenied = EACCES, kWriteProtect = EROFS, kDiskFull = ENOSPC;
+#endif
+  const std::string user = platform.userFolder + "\\Vesk.ini";
+  const std::string folderFile = "[Palette]\r\nformNumber=2\r\nstartX=3000\r\n[Vesk]\r\nSoftwarePath=C:\\Vesk\\\r\n";
+  const std::string userFile = "[Palette]\r\nformNumber=3\r\nstartX=4500\r\n";
+  enum When { Never, FromStart, AtTheWrite };
+  const struct Case {
+    const char* name;
+    When refused;
+    unsigned long error;
+    bool hasFolderFile, hasUserFile;
+    StartupOutcome outcome;
+    int layout;
+    int32_t left;
+    std::string savedFolder, savedUser;  // after the switch to layout 1; "-" where missing
+  } cases[] = {
+      {"writable folder, the user's file not looked at", Never, 0, true, true, StartupOutcome::Started, 2, 3000,
+       "[Palette]\r\nformNumber=1\r\nstartX=3000\r\n[Vesk]\r\nSoftwarePath=C:\\Vesk\\\r\n", userFile},
+      {"no files: a first start", FromStart, kDenied, false, false, StartupOutcome::Started, 4, 9600, "-",
+       "[Palette]\r\nformNumber=1\r\n"},
+      {"write-protected, the folder's file only", FromStart, kWriteProtect, true, false, StartupOutcome::Started, 2,
+       3000, folderFile, "[Palette]\r\nformNumber=1\r\nstartX=3000\r\n[Vesk]\r\nSoftwarePath=C:\\Vesk\\\r\n"},
+      {"the user's file first", FromStart, kDenied, true, true, StartupOutcome::Started, 3, 4500, folderFile,
+       "[Palette]\r\nformNumber=1\r\nstartX=4500\r\n"},
+      {"refused at the write only", AtTheWrite, kDenied, true, false, StartupOutcome::Started, 2, 3000, folderFile,
+       "[Palette]\r\nformNumber=1\r\nstartX=3000\r\n[Vesk]\r\nSoftwarePath=C:\\Vesk\\\r\n"},
+      {"a full disk is no refusal", FromStart, kDiskFull, true, true, StartupOutcome::Failed, 0, 0, folderFile,
+       userFile},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    State() = PaletteState{};
+    FakeFiles files;  // a fresh one: its calls hold on to it
+    if (c.hasFolderFile) files.files[kIni] = folderFile;
+    if (c.hasUserFile) files.files[user] = userFile;
+    bool refusing = c.refused == FromStart;
+    const FileOps real = files.ops;
+    auto guard = [&](const std::string& p) {
+      if (refusing && p.rfind("C:\\Vesk\\", 0) == 0) throw SystemError(c.error, "refused");
+    };
+    files.ops.createIfMissing = [&](const std::string& p) { if (!files.files.count(p)) guard(p); real.createIfMissing(p); };
+    files.ops.setArchiveOnly = [&](const std::string& p) { guard(p); real.setArchiveOnly(p); };
+    files.ops.writeNew = [&](const std::string& p, std::string_view b, const std::string& l) { guard(p); real.writeNew(p, b, l); };
+    files.ops.moveReplace = [&](const std::string& f, const std::string& t) { guard(t); real.moveReplace(f, t); };
+
+    StartupOps ops = platform.ops();
+    ops.files = files.ops;
+    ASSERT_EQ(Main(ops), c.outcome);
+    if (c.outcome != StartupOutcome::Started) continue;
+    EXPECT_EQ(platform.opened.back(), c.layout);
+    EXPECT_EQ(State().paletteLeft, c.left);
+    EXPECT_EQ(State().onUserFile, c.refused == FromStart);
+    if (c.refused != FromStart) {
+      for (const std::string& call : files.calls) EXPECT_EQ(call.find(user), std::string::npos) << call;
+    }
+
+    refusing = c.refused != Never;
+    SaveWhereAllowed(State().iniPath, State().userIniPath, State().onUserFile,
+                     [](const std::string& ini, const FileOps& ops) { SaveFormNumber(ini, 1, ops); }, files.ops);
+    EXPECT_EQ(files.files.count(kIni) ? files.files[kIni] : "-", c.savedFolder);
+    EXPECT_EQ(files.files.count(user) ? files.files[user] : "-", c.savedUser);
+    EXPECT_EQ(State().onUserFile, c.refused != Never) << "later saves go where this one went";
   }
 }
 

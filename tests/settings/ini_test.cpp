@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -14,6 +15,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "scoped_win.h"
 #endif
 
 namespace {
@@ -356,6 +359,26 @@ TEST(ReplaceFileContent, TemporaryFileIsAlwaysNewAndKeepsThePermissions) {
   }
 }
 
+// A try that never holds waits between tries, Lost as Busy (a volume where the
+// lock file never seems to keep its name would otherwise spin for ever), and
+// gives up at its bound.
+TEST(WriteLock, TriesThatNeverHoldGiveUpAtTheBound) {
+  using namespace system_files;
+  using namespace std::chrono_literals;
+  TempDir dir;
+  for (const LockTry answer : {LockTry::Lost, LockTry::Busy}) {
+    int tries = 0;
+    // Past 100000 tries it turns Busy, so that a loop without pauses ends too.
+    const LockTryCall never = [&](const LockFileName&, FileLock&) { return ++tries < 100000 ? answer : LockTry::Busy; };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(LockForWriteWith(dir.file("Vesk.ini"), never, 200ms), SystemError);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 200ms);
+    EXPECT_LT(took, 5s);
+    EXPECT_LT(tries, 100) << "pauses of 1, 2, 4 ... 20 ms between the tries";
+  }
+}
+
 #ifdef _WIN32
 TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
   TempDir dir;
@@ -368,7 +391,8 @@ TEST(Windows, HiddenSystemFileBecomesArchiveOnly) {
 
 // Access denied is waited out only on a file that exists (another process may
 // be deleting it or hold it for a moment). On a missing one it means that the
-// folder may not be written, which lasts: the write fails at once.
+// folder may not be written, which lasts: after one more try (the name may just
+// have gone) the write fails.
 TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
   TempDir dir;
   const std::string ini = dir.file("Vesk.ini");
@@ -379,7 +403,7 @@ TEST(Windows, AccessDeniedIsRetriedOnlyOnAFileThatExists) {
     ThrowSystemError(ERROR_ACCESS_DENIED);
   };
   EXPECT_THROW(WriteIniValue(ini, "Palette", "startX", "1", files), SystemError);
-  EXPECT_EQ(writes, 1) << "the temporary file does not exist: no retry";
+  EXPECT_EQ(writes, 2) << "the temporary file does not exist: tried once more (it may have been being deleted), then no retry";
 
   files = RealFiles();
   int moves = 0;
@@ -418,6 +442,64 @@ TEST(Windows, LeftoverGoesOnAVolumeWithoutFinalPaths) {
   }
   EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
   EXPECT_TRUE(std::filesystem::is_directory(temp));
+}
+
+// The write lock holds on every volume. A leftover lock file that may only be
+// read serves (the lock needs read access only); where the volume has no byte-range
+// locks, a mutex of this computer's stands in. Each time the write goes on, a
+// second writer waits for the holder and fails once its wait is up, and a held
+// lock file can be neither renamed away nor removed, so no later writer can lock
+// another file under its name.
+TEST(Windows, TheWriteLockHoldsOnEveryVolume) {
+  using namespace system_files;
+  using namespace std::chrono_literals;
+  const struct {
+    const char* name;
+    bool readOnlyLeftover;
+    ByteRangeLockCall lockRange;  // nullptr: the system's
+  } cases[] = {
+      {"a read-only leftover lock file", true, nullptr},
+      {"byte-range locks not supported", false, [](void*) -> unsigned long { return ERROR_NOT_SUPPORTED; }},
+      {"byte-range locks an invalid function", false, [](void*) -> unsigned long { return ERROR_INVALID_FUNCTION; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string ini = dir.file("Vesk.ini"), lockFile = ini + "_LOCK";
+    ScopedKernelHandle reader;  // a program that reads it and lets others only read it too
+    if (c.readOnlyLeftover) {
+      WriteBytes(lockFile, "");
+      ASSERT_TRUE(SetFileAttributesA(lockFile.c_str(), FILE_ATTRIBUTE_READONLY));
+      reader = ScopedKernelHandle(
+          CreateFileA(lockFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(reader);
+    }
+    FileOps files = RealFiles();
+    const LockTryCall tryLock = c.lockRange ? LockTryCall([&](const LockFileName& name, FileLock& lock) {
+      return TryLockWith(name, lock, c.lockRange);
+    })
+                                            : LockTryCall(TryLock);
+    files.lockForWrite = [&](const std::string& path) { return LockForWriteWith(path, tryLock, 100ms); };
+    WriteIniValue(ini, "Palette", "startX", "1", files);
+    EXPECT_EQ(ReadBytes(ini), "[Palette]\r\nstartX=1\r\n");
+    reader.reset();
+
+    const FileLock held = files.lockForWrite(ini);
+    bool second = false;
+    std::thread([&] {
+      try {
+        const FileLock lock = files.lockForWrite(ini);
+        second = true;
+      } catch (const SystemError&) {
+      }
+    }).join();
+    EXPECT_FALSE(second) << "a second writer waits for the holder";
+    if (!c.lockRange) {
+      EXPECT_FALSE(MoveFileExA(lockFile.c_str(), (lockFile + ".away").c_str(), 0));
+      EXPECT_FALSE(DeleteFileA(lockFile.c_str()));
+      EXPECT_TRUE(Exists(lockFile));
+    }
+  }
 }
 
 // The write lock belongs to the file, not to the spelling of its path. It is
