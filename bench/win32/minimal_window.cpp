@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "yardstick.h"
+
 namespace {
 
 POINT g_grab;
@@ -31,23 +33,9 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "MinimalWindow";
-  if (!RegisterClassA(&wc)) return 1;
-  HWND hwnd = CreateWindowExA(0, "MinimalWindow", "", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2,
-                              GetSystemMetrics(SM_CYSCREEN) / 2, 128, 49, nullptr, nullptr, instance, nullptr);
+  const HWND hwnd = MakeYardstickWindow(instance, "MinimalWindow", Proc, 0);
   if (!hwnd) return 1;
   SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ShowWindow(hwnd, SW_SHOW);
-  UpdateWindow(hwnd);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  ShowYardstickWindow(hwnd);
   return 0;
 }

@@ -7,6 +7,8 @@
 #include <oleauto.h>
 #include <wbemidl.h>
 
+#include "yardstick.h"
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -76,23 +78,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
   if (!AcadRuns()) return 2;
   if (!Attach()) return 3;
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = "StartupFloor";
-  if (!RegisterClassA(&wc)) return 4;
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, "StartupFloor", "", WS_POPUP, GetSystemMetrics(SM_CXSCREEN) / 2,
-                              GetSystemMetrics(SM_CYSCREEN) / 2, 128, 49, nullptr, nullptr, instance, nullptr);
+  const HWND hwnd = MakeYardstickWindow(instance, "StartupFloor", Proc, WS_EX_TOPMOST);
   if (!hwnd) return 5;
-  ShowWindow(hwnd, SW_SHOW);
-  UpdateWindow(hwnd);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  ShowYardstickWindow(hwnd);
   CoUninitialize();
   return 0;
 }
