@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include <shlobj.h>
-
 #include "acad_process.h"
 #include "census.h"
 #include "com_result.h"
@@ -27,12 +25,13 @@ bool EarlierInstanceRuns() {
   return false;
 }
 
-// %LOCALAPPDATA%\Vesk: a user's own settings belong in the local profile.
+// %LOCALAPPDATA%\Vesk: a user's own settings belong in the local profile. Read
+// from the environment, which names it in every session, at every start: the
+// shell's known-folder call would load shell32 into every palette for it.
 std::string UserSettingsFolder() {
-  PWSTR local = nullptr;
-  const HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local);
-  const std::wstring path = SUCCEEDED(hr) ? local : L"";
-  CoTaskMemFree(local);
+  wchar_t local[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+  const std::wstring path = length > 0 && length < MAX_PATH ? local : L"";
   const ProgramFolder spelled = AnsiSpelling(path);
   return path.empty() || !spelled.spellable ? "" : spelled.path + "\\Vesk";
 }
