@@ -18,21 +18,16 @@ Elevation PalettesElevation() {
   return own;
 }
 
-}  // namespace
-
-bool AutoCADProcess(DWORD process) {
-  const ScopedKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
-  if (!p) return false;
+bool AutoCADImageOf(HANDLE process) {
   wchar_t path[MAX_PATH];
   DWORD size = MAX_PATH;
-  return QueryFullProcessImageNameW(p.get(), 0, path, &size) && AutoCADImage(path);
+  return QueryFullProcessImageNameW(process, 0, path, &size) && AutoCADImage(path);
 }
 
-Elevation ElevationOf(DWORD process) {
-  const ScopedKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
-  if (!p) return Elevation::Unknown;
+// Of an open process: a token that may not be read is an elevated one's.
+Elevation TokenElevationOf(HANDLE process) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(p.get(), TOKEN_QUERY, &token))
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token))
     return GetLastError() == ERROR_ACCESS_DENIED ? Elevation::Elevated : Elevation::Unknown;
   const ScopedKernelHandle owned(token);
   TOKEN_ELEVATION elevation{};
@@ -41,9 +36,26 @@ Elevation ElevationOf(DWORD process) {
   return elevation.TokenIsElevated ? Elevation::Elevated : Elevation::Normal;
 }
 
+ScopedKernelHandle OpenToQuery(DWORD process) {
+  return ScopedKernelHandle(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+}
+
+}  // namespace
+
+bool AutoCADProcess(DWORD process) {
+  const ScopedKernelHandle p = OpenToQuery(process);
+  return p && AutoCADImageOf(p.get());
+}
+
+Elevation ElevationOf(DWORD process) {
+  const ScopedKernelHandle p = OpenToQuery(process);
+  return p ? TokenElevationOf(p.get()) : Elevation::Unknown;
+}
+
 ProcessKind KindOf(DWORD process) {
-  if (!AutoCADProcess(process)) return ProcessKind::OtherProgram;
-  return ElevationDiffers(PalettesElevation(), ElevationOf(process)) ? ProcessKind::AutoCADElevation
+  const ScopedKernelHandle p = OpenToQuery(process);
+  if (!p || !AutoCADImageOf(p.get())) return ProcessKind::OtherProgram;
+  return ElevationDiffers(PalettesElevation(), TokenElevationOf(p.get())) ? ProcessKind::AutoCADElevation
                                                                      : ProcessKind::AutoCAD;
 }
 
